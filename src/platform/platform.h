@@ -1,0 +1,126 @@
+// The one door through which the portable core reaches the operating system.
+//
+// Two implementations exist: win32/ makes the real calls, posix/ is a
+// stand-in for native tests and tools that behaves as those calls do (paths
+// keep Windows backslashes at this interface and are mapped onto the host).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// ---- Profile (INI) files ------------------------------------------------
+// Same contract as GetPrivateProfileStringA: the value cut to size - 1
+// characters, NUL-terminated; the default when the file, section or key is
+// missing. Returns the number of characters copied.
+unsigned long ReadProfileString(const char* section, const char* key, const char* defaultValue,
+                                char* buffer, unsigned long size, const char* path);
+// Same contract as WritePrivateProfileStringA. On failure returns false and
+// leaves the reason in LastErrorCode().
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* path);
+
+unsigned long LastErrorCode();
+void SetLastErrorCode(unsigned long code);
+// The system's own text for an error code (FormatMessageA); empty when the
+// system has none.
+std::string SystemErrorText(unsigned long code);
+
+// ---- Folders and files ---------------------------------------------------
+// The user's documents folder (SHGetFolderPathA, CSIDL_PERSONAL with
+// CSIDL_FLAG_CREATE), without trailing backslash. False when unknown.
+bool QueryDocumentsFolder(std::string& folder);
+// GetCurrentDirectoryA.
+bool QueryCurrentFolder(std::string& folder);
+// GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES.
+bool PathExists(const char* path);
+// CreateDirectoryA(path, default security).
+bool CreateFolder(const char* path);
+// Whether the file can be opened for reading (fopen "rb").
+bool CanOpenForReading(const char* path);
+
+// Writes the whole file in binary: the bytes go to a temporary file in the
+// same folder, which replaces `path` only once it is complete and closed. On
+// any failure the previous file is left untouched, the temporary removed and
+// false returned (LastErrorCode() tells why).
+bool ReplaceFileContents(const char* path, const void* data, std::size_t size);
+
+// One entry of a folder enumeration (FindFirstFileA/FindNextFileA).
+struct FoundEntry {
+    std::string name;  // file name only, as the file system spells it
+    bool isFolder = false;
+};
+// Calls `visit` for each entry matching `pattern` (a folder path, a
+// backslash, and a last part that may hold * and ?, matched without regard
+// to letter case as Windows does), in the order the file system returns
+// them, "." and ".." included where the pattern matches them. Returns false
+// when nothing could be enumerated (FindFirstFileA failed).
+bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&)>& visit);
+
+// ---- Reading files at offsets (CreateFileA/ReadFile/SetFilePointer) --------
+class ReadOnlyFile {
+public:
+    ReadOnlyFile() = default;
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    bool Open(const char* path);  // shared read access, existing files only
+    void Close();
+    bool IsOpen() const;
+    // Size of the file in bytes; 0 when not open.
+    std::uint64_t Size() const;
+    bool Seek(std::uint64_t offset);
+    // Reads up to `count` bytes at the current position; `got` receives how
+    // many arrived. False on an error of the read itself.
+    bool Read(void* buffer, std::size_t count, std::size_t& got);
+
+private:
+    void* handle_ = nullptr;  // HANDLE on Windows, a FILE* or fd box elsewhere
+};
+
+// A critical section (CRITICAL_SECTION on Windows, a mutex elsewhere).
+class Lock {
+public:
+    Lock();
+    ~Lock();
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    void Enter();
+    void Leave();
+
+private:
+    alignas(16) unsigned char storage_[64];
+};
+
+class LockGuard {
+public:
+    explicit LockGuard(Lock& lock) : lock_(lock) { lock_.Enter(); }
+    ~LockGuard() { lock_.Leave(); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    Lock& lock_;
+};
+
+// ---- Message boxes and texts ------------------------------------------------
+enum class BoxOwner { None, MainWindow };
+// Style and result values are those of MessageBoxA (MB_OK = 0,
+// MB_OKCANCEL = 1, MB_ICONWARNING = 0x30; IDOK = 1, IDCANCEL = 2).
+int ShowMessageBox(BoxOwner owner, const char* text, const char* caption, unsigned style);
+// The window that owns BoxOwner::MainWindow boxes (an HWND on Windows).
+void SetMainWindowHandle(void* window);
+// Tests and tools replace the real box with a recorder; an empty function
+// restores it.
+using MessageBoxHook = std::function<int(BoxOwner, const std::string& text,
+                                         const std::string& caption, unsigned style)>;
+void SetMessageBoxHook(MessageBoxHook hook);
+
+// LoadStringA of the module's string table: copies the text into `buffer`
+// (cut to size - 1) and returns its length, 0 for an unknown id.
+int LoadStringResource(unsigned id, char* buffer, int size);
+
+}  // namespace platform
