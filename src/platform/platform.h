@@ -47,6 +47,16 @@ bool CanOpenForReading(const char* path);
 // false returned (LastErrorCode() tells why).
 bool ReplaceFileContents(const char* path, const void* data, std::size_t size);
 
+// Reads a whole file in binary (fopen "rb"). False when it cannot be opened
+// or read.
+bool ReadFileContents(const char* path, std::string& data);
+// DeleteFileA.
+bool RemoveFile(const char* path);
+// The host's name for a path of this interface: the path itself on Windows;
+// on the POSIX stand-in backslashes become slashes and a path starting with
+// one backslash is placed under the stand-in's drive root.
+std::string HostPath(const char* path);
+
 // One entry of a folder enumeration (FindFirstFileA/FindNextFileA).
 struct FoundEntry {
     std::string name;  // file name only, as the file system spells it
@@ -122,5 +132,25 @@ void SetMessageBoxHook(MessageBoxHook hook);
 // LoadStringA of the module's string table: copies the text into `buffer`
 // (cut to size - 1) and returns its length, 0 for an unknown id.
 int LoadStringResource(unsigned id, char* buffer, int size);
+
+// ---- Test hooks (both platforms) ---------------------------------------------
+// Makes QueryDocumentsFolder report `folder` instead of asking the system;
+// nullptr restores the real lookup. SetDocumentsFolderUnknownForTests makes
+// the lookup fail, as when the system has no documents folder.
+void SetDocumentsFolderForTests(const char* folder);
+void SetDocumentsFolderUnknownForTests();
+// Makes the n-th block write of ReplaceFileContents from now on fail as a
+// full disk does (n counts from 1; 0 switches the failure off). Writes are
+// made in blocks of ReplaceWriteBlockSize bytes.
+void FailFileWriteForTests(int n);
+constexpr std::size_t ReplaceWriteBlockSize = 4096;
+
+#if !defined(_WIN32)
+namespace posix {
+// The folder that stands for the root of the current drive (paths that start
+// with a single backslash); "/" unless set.
+void SetDriveRootForTests(const char* folder);
+}  // namespace posix
+#endif
 
 }  // namespace platform

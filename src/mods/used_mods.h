@@ -1,0 +1,17 @@
+// usedmods.cfg in the mods folder of the user folder.
+#pragma once
+
+#include <string>
+
+// The number of (name, mark) pairs in a flagged-list text, counted as the
+// text is read (a final name without a mark counts); 0 for the empty text.
+int CountFlaggedPairs(const char* text);
+
+// The lines of usedmods.cfg for a mod list, CR LF line ends: one
+// <use priority=... downloadable=...>name</use> per mod, the first with the
+// highest priority; names are XML-escaped.
+std::string BuildUsedMods(const char* moduleUseList);
+
+// Writes usedmods.cfg from ModuleUseList; with no mod in use the file is
+// left as it is. A failure is shown in a box and changes nothing on disk.
+void WriteUsedMods();

@@ -1,0 +1,55 @@
+// The parts of the platform layer that both implementations share: the
+// message-box hook and the test hooks.
+#include "platform/platform.h"
+#include "platform/common.h"
+
+#include <string>
+
+namespace platform {
+namespace {
+MessageBoxHook g_boxHook;
+bool g_documentsOverridden = false;
+bool g_documentsKnown = true;
+std::string g_documentsFolder;
+int g_failWriteCountdown = 0;
+}  // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) { g_boxHook = std::move(hook); }
+
+int ShowMessageBox(BoxOwner owner, const char* text, const char* caption, unsigned style) {
+    if (g_boxHook) return g_boxHook(owner, text ? text : "", caption ? caption : "", style);
+    return detail::ShowSystemMessageBox(owner, text ? text : "", caption ? caption : "", style);
+}
+
+void SetDocumentsFolderForTests(const char* folder) {
+    g_documentsOverridden = folder != nullptr;
+    g_documentsKnown = true;
+    g_documentsFolder = folder ? folder : "";
+}
+
+void SetDocumentsFolderUnknownForTests() {
+    g_documentsOverridden = true;
+    g_documentsKnown = false;
+    g_documentsFolder.clear();
+}
+
+bool QueryDocumentsFolder(std::string& folder) {
+    folder.clear();
+    if (g_documentsOverridden) {
+        if (!g_documentsKnown) return false;
+        folder = g_documentsFolder;
+        return true;
+    }
+    return detail::QuerySystemDocumentsFolder(folder);
+}
+
+void FailFileWriteForTests(int n) { g_failWriteCountdown = n > 0 ? n : 0; }
+
+namespace detail {
+bool InjectedWriteFailure() {
+    if (g_failWriteCountdown <= 0) return false;
+    return --g_failWriteCountdown == 0;
+}
+}  // namespace detail
+
+}  // namespace platform

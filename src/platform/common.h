@@ -1,0 +1,26 @@
+// Internal to the platform layer: what each implementation provides to the
+// shared code, and the shared test state it consults.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform {
+namespace detail {
+int ShowSystemMessageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+                         unsigned style);
+bool QuerySystemDocumentsFolder(std::string& folder);
+// True when the block write being made now is the one a test asked to fail.
+bool InjectedWriteFailure();
+
+// Windows error codes that both implementations report.
+constexpr unsigned long kErrorFileNotFound = 2;
+constexpr unsigned long kErrorPathNotFound = 3;
+constexpr unsigned long kErrorAccessDenied = 5;
+constexpr unsigned long kErrorWriteFault = 29;
+constexpr unsigned long kErrorGenFailure = 31;
+constexpr unsigned long kErrorDiskFull = 112;
+constexpr unsigned long kErrorFilenameTooLong = 206;
+}  // namespace detail
+}  // namespace platform

@@ -1,0 +1,269 @@
+// The platform layer on POSIX hosts: a stand-in that behaves as the Win32
+// calls do, for native tests and tools. Paths arrive with backslashes and are
+// mapped onto the host (HostPath); error codes are the Windows ones.
+#include "platform/platform.h"
+#include "platform/common.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace platform {
+namespace {
+thread_local unsigned long t_lastError = 0;
+std::string g_driveRoot = "/";
+
+unsigned long FromErrno(int error, bool missingFolder = false) {
+    switch (error) {
+        case ENOENT: return missingFolder ? detail::kErrorPathNotFound : detail::kErrorFileNotFound;
+        case ENOTDIR: return detail::kErrorPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR: return detail::kErrorAccessDenied;
+        case ENOSPC: return detail::kErrorDiskFull;
+        case ENAMETOOLONG: return detail::kErrorFilenameTooLong;
+        case EIO: return detail::kErrorWriteFault;
+        default: return detail::kErrorGenFailure;
+    }
+}
+
+bool FolderOfExists(const std::string& hostPath) {
+    std::string::size_type slash = hostPath.rfind('/');
+    if (slash == std::string::npos) return true;
+    std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);
+    struct stat info;
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void SetErrnoError(int error, const std::string& hostPath) {
+    t_lastError = FromErrno(error, error == ENOENT && !FolderOfExists(hostPath));
+}
+}  // namespace
+
+namespace posix {
+void SetDriveRootForTests(const char* folder) { g_driveRoot = folder && *folder ? folder : "/"; }
+}  // namespace posix
+
+std::string HostPath(const char* path) {
+    std::string result;
+    if (path == nullptr) return result;
+    if (path[0] == '\\' && path[1] != '\\') {
+        result = g_driveRoot;
+        if (!result.empty() && result.back() == '/') result.pop_back();
+    }
+    for (const char* p = path; *p; ++p) result += *p == '\\' ? '/' : *p;
+    return result;
+}
+
+unsigned long LastErrorCode() { return t_lastError; }
+void SetLastErrorCode(unsigned long code) { t_lastError = code; }
+
+std::string SystemErrorText(unsigned long code) {
+    // The texts Wine gives for the codes this stand-in reports.
+    switch (code) {
+        case detail::kErrorFileNotFound: return "File not found.\r\n";
+        case detail::kErrorPathNotFound: return "Path not found.\r\n";
+        case detail::kErrorAccessDenied: return "Access denied.\r\n";
+        case detail::kErrorWriteFault: return "Write fault.\r\n";
+        case detail::kErrorGenFailure: return "General failure.\r\n";
+        case detail::kErrorDiskFull: return "Disk full.\r\n";
+        case detail::kErrorFilenameTooLong: return "Filename too long.\r\n";
+        default: return std::string();
+    }
+}
+
+namespace detail {
+bool QuerySystemDocumentsFolder(std::string& folder) {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') return false;
+    folder = std::string(home) + "/Documents";
+    mkdir(folder.c_str(), 0777);  // CSIDL_FLAG_CREATE
+    struct stat info;
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int ShowSystemMessageBox(BoxOwner, const std::string& text, const std::string& caption, unsigned) {
+    // No window system here: the box is reported and answered with OK.
+    std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+    return 1;
+}
+}  // namespace detail
+
+bool QueryCurrentFolder(std::string& folder) {
+    char buffer[4096];
+    if (getcwd(buffer, sizeof buffer) == nullptr) return false;
+    folder = buffer;
+    return true;
+}
+
+bool PathExists(const char* path) {
+    struct stat info;
+    return stat(HostPath(path).c_str(), &info) == 0;
+}
+
+bool CreateFolder(const char* path) {
+    std::string host = HostPath(path);
+    if (mkdir(host.c_str(), 0777) == 0) return true;
+    t_lastError = errno == EEXIST ? 183 /* ERROR_ALREADY_EXISTS */ : FromErrno(errno, errno == ENOENT);
+    return false;
+}
+
+bool CanOpenForReading(const char* path) {
+    std::FILE* file = std::fopen(HostPath(path).c_str(), "rb");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+bool ReadFileContents(const char* path, std::string& data) {
+    data.clear();
+    std::string host = HostPath(path);
+    std::FILE* file = std::fopen(host.c_str(), "rb");
+    if (file == nullptr) {
+        SetErrnoError(errno, host);
+        return false;
+    }
+    char block[8192];
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool RemoveFile(const char* path) {
+    std::string host = HostPath(path);
+    if (unlink(host.c_str()) == 0) return true;
+    SetErrnoError(errno, host);
+    return false;
+}
+
+bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
+    const std::string host = HostPath(path);
+    const std::string temporary = host + ".tmp";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) {
+        SetErrnoError(errno, temporary);
+        return false;
+    }
+    const char* bytes = static_cast<const char*>(data);
+    unsigned long error = 0;
+    for (std::size_t done = 0; error == 0 && done < size;) {
+        std::size_t chunk = size - done < ReplaceWriteBlockSize ? size - done : ReplaceWriteBlockSize;
+        if (detail::InjectedWriteFailure()) {
+            error = detail::kErrorDiskFull;
+            break;
+        }
+        ssize_t written = write(fd, bytes + done, chunk);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            error = FromErrno(errno);
+        } else if (written == 0) {
+            error = detail::kErrorDiskFull;
+        } else {
+            done += static_cast<std::size_t>(written);
+        }
+    }
+    if (error == 0 && fsync(fd) != 0 && errno != EINVAL) error = FromErrno(errno);
+    if (close(fd) != 0 && error == 0) error = FromErrno(errno);
+    if (error == 0 && rename(temporary.c_str(), host.c_str()) != 0) error = FromErrno(errno);
+    if (error != 0) {
+        unlink(temporary.c_str());
+        t_lastError = error;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+int FoldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+
+// * and ? as FindFirstFileA reads them, letter case ignored.
+bool WildcardMatch(const char* pattern, const char* name) {
+    const char* starPattern = nullptr;
+    const char* starName = nullptr;
+    while (*name) {
+        if (*pattern == '*') {
+            starPattern = ++pattern;
+            starName = name;
+        } else if (*pattern == '?' || (*pattern && FoldCase(*pattern) == FoldCase(*name))) {
+            ++pattern;
+            ++name;
+        } else if (starPattern) {
+            pattern = starPattern;
+            name = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*') ++pattern;
+    // "*.*" matches names without a dot too, as on Windows.
+    if (pattern[0] == '.' && pattern[1] == '*' && pattern[2] == '\0') return true;
+    return *pattern == '\0';
+}
+}  // namespace
+
+bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&)>& visit) {
+    std::string full = pattern ? pattern : "";
+    std::string::size_type cut = full.find_last_of("\\/");
+    std::string folder = cut == std::string::npos ? "." : full.substr(0, cut == 0 ? 1 : cut);
+    std::string mask = cut == std::string::npos ? full : full.substr(cut + 1);
+    std::string hostFolder = HostPath(folder.c_str());
+    DIR* dir = opendir(hostFolder.c_str());
+    if (dir == nullptr) {
+        t_lastError = FromErrno(errno, true);
+        return false;
+    }
+    bool any = false;
+    while (dirent* item = readdir(dir)) {
+        if (!WildcardMatch(mask.c_str(), item->d_name)) continue;
+        FoundEntry entry;
+        entry.name = item->d_name;
+        struct stat info;
+        std::string child = hostFolder + "/" + item->d_name;
+        entry.isFolder = stat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        any = true;
+        visit(entry);
+    }
+    closedir(dir);
+    if (!any) t_lastError = detail::kErrorFileNotFound;
+    return any;
+}
+
+void SetMainWindowHandle(void*) {}
+
+namespace {
+struct UiTextEntry {
+    unsigned id;
+    const char* text;
+};
+const UiTextEntry kUiTexts[] = {
+#define UI_TEXT(id, text) {id, text},
+#include "ui_texts.h"
+#undef UI_TEXT
+};
+}  // namespace
+
+int LoadStringResource(unsigned id, char* buffer, int size) {
+    if (buffer == nullptr || size <= 0) return 0;
+    buffer[0] = '\0';
+    for (const UiTextEntry& entry : kUiTexts) {
+        if (entry.id != id) continue;
+        std::size_t length = std::strlen(entry.text);
+        if (length > static_cast<std::size_t>(size - 1)) length = static_cast<std::size_t>(size - 1);
+        std::memcpy(buffer, entry.text, length);
+        buffer[length] = '\0';
+        return static_cast<int>(length);
+    }
+    return 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,89 @@
+// POSIX stand-in for the Win32 file reading calls and critical sections.
+#include <cerrno>
+#include <cstdint>
+#include <mutex>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+// The descriptor is kept in the handle slot as fd + 1, so that a null slot
+// means "not open".
+inline int Descriptor(void* handle) { return int(reinterpret_cast<std::intptr_t>(handle)) - 1; }
+inline void* Slot(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1); }
+
+}  // namespace
+
+ReadOnlyFile::~ReadOnlyFile() { Close(); }
+
+bool ReadOnlyFile::Open(const char* path) {
+    Close();
+    if (!path) return false;
+    const std::string hostPath = HostPath(path);
+    int fd;
+    do {
+        fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    struct stat info;
+    // CreateFileA with OPEN_EXISTING on a folder does not give a file to read.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = Slot(fd);
+    return true;
+}
+
+void ReadOnlyFile::Close() {
+    if (!handle_) return;
+    ::close(Descriptor(handle_));
+    handle_ = nullptr;
+}
+
+bool ReadOnlyFile::IsOpen() const { return handle_ != nullptr; }
+
+std::uint64_t ReadOnlyFile::Size() const {
+    if (!handle_) return 0;
+    struct stat info;
+    if (::fstat(Descriptor(handle_), &info) != 0 || info.st_size < 0) return 0;
+    return std::uint64_t(info.st_size);
+}
+
+bool ReadOnlyFile::Seek(std::uint64_t offset) {
+    if (!handle_ || offset > std::uint64_t(INT64_MAX)) return false;
+    return ::lseek(Descriptor(handle_), off_t(offset), SEEK_SET) == off_t(offset);
+}
+
+bool ReadOnlyFile::Read(void* buffer, std::size_t count, std::size_t& got) {
+    got = 0;
+    if (!handle_) return false;
+    unsigned char* to = static_cast<unsigned char*>(buffer);
+    // Like ReadFile on a file: short only at the end of the file.
+    while (got < count) {
+        const ssize_t n = ::read(Descriptor(handle_), to + got, count - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        got += std::size_t(n);
+    }
+    return true;
+}
+
+static_assert(sizeof(std::mutex) <= 64, "the lock's storage must hold a mutex");
+
+Lock::Lock() { new (storage_) std::mutex(); }
+Lock::~Lock() { reinterpret_cast<std::mutex*>(storage_)->~mutex(); }
+void Lock::Enter() { reinterpret_cast<std::mutex*>(storage_)->lock(); }
+void Lock::Leave() { reinterpret_cast<std::mutex*>(storage_)->unlock(); }
+
+}  // namespace platform

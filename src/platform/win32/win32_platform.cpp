@@ -1,0 +1,152 @@
+// The platform layer on Windows: the real ANSI Win32 calls.
+#include "platform/platform.h"
+#include "platform/common.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+namespace platform {
+namespace {
+HWND g_mainWindow = nullptr;
+}
+
+unsigned long ReadProfileString(const char* section, const char* key, const char* defaultValue,
+                                char* buffer, unsigned long size, const char* path) {
+    return GetPrivateProfileStringA(section, key, defaultValue, buffer, size, path);
+}
+
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* path) {
+    return WritePrivateProfileStringA(section, key, value, path) != 0;
+}
+
+unsigned long LastErrorCode() { return GetLastError(); }
+void SetLastErrorCode(unsigned long code) { SetLastError(code); }
+
+std::string SystemErrorText(unsigned long code) {
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
+                                  code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result;
+    if (length != 0 && text != nullptr) result.assign(text, length);
+    if (text != nullptr) LocalFree(text);
+    return result;
+}
+
+namespace detail {
+bool QuerySystemDocumentsFolder(std::string& folder) {
+    char buffer[4096] = {};
+    if (SHGetFolderPathA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0, buffer) != S_OK) {
+        return false;
+    }
+    folder = buffer;
+    return true;
+}
+
+int ShowSystemMessageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+                         unsigned style) {
+    HWND window = owner == BoxOwner::MainWindow ? g_mainWindow : nullptr;
+    return MessageBoxA(window, text.c_str(), caption.c_str(), style);
+}
+}  // namespace detail
+
+bool QueryCurrentFolder(std::string& folder) {
+    char buffer[4096];
+    DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
+    if (length == 0 || length >= sizeof buffer) return false;
+    folder.assign(buffer, length);
+    return true;
+}
+
+bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool CreateFolder(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+
+bool CanOpenForReading(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+bool ReadFileContents(const char* path, std::string& data) {
+    data.clear();
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return false;
+    char block[8192];
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
+
+std::string HostPath(const char* path) { return path; }
+
+bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
+    const std::string temporary = std::string(path) + ".tmp";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+
+    const char* bytes = static_cast<const char*>(data);
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < size;) {
+        DWORD chunk = static_cast<DWORD>(size - done < ReplaceWriteBlockSize ? size - done
+                                                                             : ReplaceWriteBlockSize);
+        DWORD written = 0;
+        if (detail::InjectedWriteFailure()) {
+            SetLastError(detail::kErrorDiskFull);
+            ok = false;
+        } else if (!WriteFile(file, bytes + done, chunk, &written, nullptr) || written != chunk) {
+            if (GetLastError() == ERROR_SUCCESS) SetLastError(detail::kErrorWriteFault);
+            ok = false;
+        }
+        done += written;
+    }
+    if (ok && !FlushFileBuffers(file)) ok = false;
+    DWORD error = GetLastError();
+    if (!CloseHandle(file) && ok) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (ok && !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (!ok) {
+        DeleteFileA(temporary.c_str());
+        SetLastError(error);
+    }
+    return ok;
+}
+
+bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&)>& visit) {
+    WIN32_FIND_DATAA data;
+    ZeroMemory(&data, sizeof data);
+    HANDLE find = FindFirstFileA(pattern, &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        FoundEntry entry;
+        entry.name = data.cFileName;
+        entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        visit(entry);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return true;
+}
+
+void SetMainWindowHandle(void* window) { g_mainWindow = static_cast<HWND>(window); }
+
+int LoadStringResource(unsigned id, char* buffer, int size) {
+    if (buffer == nullptr || size <= 0) return 0;
+    buffer[0] = '\0';
+    return LoadStringA(GetModuleHandleA(nullptr), id, buffer, size);
+}
+
+}  // namespace platform

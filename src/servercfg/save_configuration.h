@@ -1,0 +1,19 @@
+// The Save sequence: the settings file, server.cfg and usedmods.cfg.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Writes every setting to Servolt.ini, then server.cfg in the user folder,
+// then usedmods.cfg. False when server.cfg could not be written (a box has
+// told the operator why); the previous server.cfg is then left untouched.
+bool SaveConfiguration();
+
+constexpr std::size_t kServerConfigPathSize = 260;  // MAX_PATH
+// The path of server.cfg. False when it does not fit MAX_PATH; `path` still
+// receives the full name then (for the message).
+bool GetServerConfigPath(std::string& path);
+
+// The complete contents of server.cfg for the current settings, as the file
+// holds them (CR LF line ends).
+std::string BuildServerConfig();
