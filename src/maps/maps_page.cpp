@@ -1,0 +1,6 @@
+// Maps/Rotation page: for now an empty page, so that its tab exists.
+#include "pages/pages.h"
+
+INT_PTR CALLBACK MapsPageProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
