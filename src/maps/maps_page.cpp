@@ -1,6 +1,306 @@
-// Maps/Rotation page: for now an empty page, so that its tab exists.
-#include "pages/pages.h"
+// The Maps/Rotation page: the maps discovery finds, the start map, and the
+// rotation with its swap marks. Everything the operator changes goes into
+// ServerSettings at once; the page keeps nothing of its own.
+#include "maps/maps_page.h"
 
-INT_PTR CALLBACK MapsPageProc(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "maps/map_discovery.h"
+#include "page_ids.h"
+#include "pages/pages.h"
+#include "platform/platform.h"
+#include "settings/server_settings.h"
+#include "shell/core/ui_text.h"
+
+namespace {
+
+const RefusalTexts kRotationRefusal = {
+    "Map not added",
+    "The map name \"%s\" contains a blank. The rotation list separates its entries with "
+    "blanks, so this map cannot be put in the rotation. It can still be used as the start map.",
+    "The rotation list is full: adding \"%s\" would make it longer than 4095 characters. "
+    "Remove a map from the rotation first.",
+};
+
+// Texts of the page's labels and buttons, by control id.
+const struct {
+    int control;
+    unsigned text;
+} kPageTexts[] = {
+    {136, 136}, {137, 137}, {IDC_MAPS_ADD, 138}, {IDC_MAPS_REMOVE, 139},
+    {IDC_MAPS_UP, 140}, {IDC_MAPS_DOWN, 141}, {IDC_MAPS_USE_MAP, 142},
+};
+
+std::string ItemText(HWND list, int index) {
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return std::string();
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    return std::string(text.data());
+}
+
+void InsertMarkedItem(HWND list, int index, const MarkedEntry& entry) {
+    const LRESULT at = SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                                    reinterpret_cast<LPARAM>(entry.text.c_str()));
+    if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), entry.marked ? 1 : 0);
+}
+
+// Brings the list box in line with `wanted`, touching only the items that
+// differ, and selects `selection` (-1: none).
+void ShowMarkedList(HWND list, const MarkedList& wanted, int selection) {
+    const MarkedList shown = ReadMarkedList(list);
+    const int wantedCount = static_cast<int>(wanted.Size());
+    for (int i = 0; i < wantedCount; ++i) {
+        if (i < static_cast<int>(shown.Size()) && shown.At(i).text == wanted.At(i).text) {
+            if (shown.At(i).marked != wanted.At(i).marked) {
+                SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(i), wanted.At(i).marked ? 1 : 0);
+            }
+            continue;
+        }
+        if (i < static_cast<int>(shown.Size())) SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(i), 0);
+        InsertMarkedItem(list, i, wanted.At(i));
+    }
+    while (SendMessageA(list, LB_GETCOUNT, 0, 0) > wantedCount) {
+        SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(wantedCount), 0);
+    }
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+    InvalidateRect(list, nullptr, FALSE);
+}
+
+void Refuse(const RefusalTexts& refusal, const char* format, const std::string& name) {
+    std::string text = format;
+    const std::string::size_type at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, name);
+    platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), refusal.caption,
+                             MB_ICONWARNING);
+}
+
+void CopyIntoField(char* field, const std::string& text) {
+    const std::size_t length = text.size() < kSettingsTextSize - 1 ? text.size() : kSettingsTextSize - 1;
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+void FillMapsList(HWND list, const ServerSettings& settings) {
+    UniqueTextList maps;
+    FillMapList(maps, settings.GameType, settings.ModuleUseList);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, LB_INITSTORAGE, maps.Size(), maps.Size() * 24);
+    for (const std::string& map : maps.Items()) {
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(map.c_str()));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+}  // namespace
+
+// ---- Marked lists ------------------------------------------------------------
+
+MarkedList ReadMarkedList(HWND list) {
+    MarkedList items;
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        const bool marked = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == 1;
+        // Items only ever come from a MarkedList, so every one fits.
+        items.Append(ItemText(list, i), marked);
+    }
+    return items;
+}
+
+void LoadFlaggedList(HWND list, const char* text) {
+    const MarkedList items = MarkedList::FromText(text);
+    for (std::size_t i = 0; i < items.Size(); ++i) {
+        InsertMarkedItem(list, -1, items.At(i));
+    }
+}
+
+void StoreFlaggedList(HWND list, char* output) {
+    CopyIntoField(output, ReadMarkedList(list).ToText());
+}
+
+int SelectedOrFirstItem(HWND list) {
+    const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected != LB_ERR) return static_cast<int>(selected);
+    if (SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0) return -1;
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    return 0;
+}
+
+void RunMarkedListCommand(MarkedListCommand command, HWND source, HWND marked, char* field,
+                          const RefusalTexts& refusal) {
+    MarkedList items = ReadMarkedList(marked);
+    const LRESULT selected = SendMessageA(marked, LB_GETCURSEL, 0, 0);
+    int selection = selected == LB_ERR ? -1 : static_cast<int>(selected);
+    bool changed = false;
+    switch (command) {
+    case MarkedListCommand::Add: {
+        const int index = SelectedOrFirstItem(source);
+        if (index < 0) return;
+        const std::string text = ItemText(source, index);
+        switch (items.AddOnce(text)) {
+        case AddResult::Added: changed = true; break;
+        case AddResult::AlreadyPresent: break;
+        case AddResult::HasBlank: Refuse(refusal, refusal.hasBlank, text); break;
+        case AddResult::TooLong: Refuse(refusal, refusal.tooLong, text); break;
+        }
+        break;
+    }
+    case MarkedListCommand::Remove: {
+        const int index = SelectedOrFirstItem(marked);
+        if (index < 0) return;
+        changed = items.Remove(static_cast<std::size_t>(index));
+        // The entry that moves into the gap is selected, so that "<<" pressed
+        // again takes the next one rather than jumping to the top.
+        selection = items.Empty() ? -1
+                    : index < static_cast<int>(items.Size()) ? index
+                                                             : static_cast<int>(items.Size()) - 1;
+        break;
+    }
+    case MarkedListCommand::Up:
+        if (selection > 0 && items.MoveUp(static_cast<std::size_t>(selection))) {
+            --selection;
+            changed = true;
+        }
+        break;
+    case MarkedListCommand::Down:
+        if (selection >= 0 && items.MoveDown(static_cast<std::size_t>(selection))) {
+            ++selection;
+            changed = true;
+        }
+        break;
+    case MarkedListCommand::ToggleMark:
+        changed = selection >= 0 && items.ToggleMark(static_cast<std::size_t>(selection));
+        break;
+    }
+    if (!changed) return;
+    ShowMarkedList(marked, items, selection);
+    CopyIntoField(field, items.ToText());
+}
+
+bool DispatchMarkedListCommand(WPARAM wParam, HWND source, HWND marked, char* field,
+                               const RefusalTexts& refusal) {
+    // The same buttons sit under the same ids on both pages; the marked
+    // list itself reacts to double-clicks only.
+    static const struct {
+        int control;
+        MarkedListCommand command;
+    } kButtons[] = {
+        {IDC_MAPS_ADD, MarkedListCommand::Add},
+        {IDC_MAPS_REMOVE, MarkedListCommand::Remove},
+        {IDC_MAPS_UP, MarkedListCommand::Up},
+        {IDC_MAPS_DOWN, MarkedListCommand::Down},
+    };
+    const int control = LOWORD(wParam);
+    if (control == GetDlgCtrlID(marked)) {
+        if (HIWORD(wParam) == LBN_DBLCLK) {
+            RunMarkedListCommand(MarkedListCommand::ToggleMark, source, marked, field, refusal);
+        }
+        return true;
+    }
+    for (const auto& button : kButtons) {
+        if (button.control != control) continue;
+        RunMarkedListCommand(button.command, source, marked, field, refusal);
+        return true;
+    }
+    return false;
+}
+
+void MeasureListItem(HWND dialog, MEASUREITEMSTRUCT* item) {
+    HDC dc = GetWindowDC(dialog);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    ReleaseDC(dialog, dc);
+    item->itemHeight = static_cast<UINT>(metrics.tmHeight);
+}
+
+BOOL DrawListItem(const DRAWITEMSTRUCT* item, bool markBox) {
+    if (item->itemID == static_cast<UINT>(-1)) return FALSE;
+    if (item->itemAction != ODA_DRAWENTIRE && item->itemAction != ODA_SELECT) return TRUE;
+
+    HDC dc = item->hDC;
+    const RECT& rc = item->rcItem;
+    const int top = rc.top;
+    const int h = rc.bottom - rc.top;
+    const int s = h - 6;
+    const int left = rc.left;
+    const std::string text = ItemText(item->hwndItem, static_cast<int>(item->itemID));
+    const bool selected = (item->itemState & ODS_SELECTED) != 0;
+
+    SetBkMode(dc, TRANSPARENT);
+    FillRect(dc, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    if (markBox) {
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+        HGDIOBJ previous = SelectObject(dc, pen);
+        const POINT box[5] = {{left + 3, top + 2}, {left + s + 3, top + 2}, {left + s + 3, top + 2 + s},
+                              {left + 3, top + 2 + s}, {left + 3, top + 2}};
+        Polyline(dc, box, 5);
+        if (item->itemData == 1) {
+            const POINT down[2] = {{left + 3, top + 2}, {left + s + 3, top + 2 + s}};
+            const POINT up[2] = {{left + 3, top + 2 + s}, {left + s + 3, top + 2}};
+            Polyline(dc, down, 2);
+            Polyline(dc, up, 2);
+        }
+        TextOutA(dc, left + h, top, text.c_str(), static_cast<int>(text.size()));
+        SelectObject(dc, previous);
+        DeleteObject(pen);
+    } else {
+        TextOutA(dc, left + 2, top, text.c_str(), static_cast<int>(text.size()));
+    }
+    if (selected) DrawFocusRect(dc, &rc);
+    return TRUE;
+}
+
+// ---- The page ------------------------------------------------------------------
+
+INT_PTR CALLBACK MapsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        ServerSettings* settings = GetServerSettings();
+        for (const auto& entry : kPageTexts) SetDlgItemTextA(dialog, entry.control, LoadUIText(entry.text));
+        FillMapsList(GetDlgItem(dialog, IDC_MAPS_LIST), *settings);
+        LoadFlaggedList(GetDlgItem(dialog, IDC_MAPS_ROTATION), settings->MapRotationList);
+        SetDlgItemTextA(dialog, IDC_MAPS_START_MAP, settings->MapName);
+        return FALSE;
+    }
+    case WM_COMMAND: {
+        ServerSettings* settings = GetServerSettings();
+        HWND maps = GetDlgItem(dialog, IDC_MAPS_LIST);
+        HWND rotation = GetDlgItem(dialog, IDC_MAPS_ROTATION);
+        if (DispatchMarkedListCommand(wParam, maps, rotation, settings->MapRotationList,
+                                      kRotationRefusal)) {
+            return FALSE;
+        }
+        switch (LOWORD(wParam)) {
+        case IDC_MAPS_START_MAP:
+            if (HIWORD(wParam) == EN_KILLFOCUS) {
+                GetDlgItemTextA(dialog, IDC_MAPS_START_MAP, settings->MapName, kSettingsTextSize);
+            }
+            break;
+        case IDC_MAPS_USE_MAP: {
+            const int index = SelectedOrFirstItem(maps);
+            if (index < 0) break;
+            const std::string map = ItemText(maps, index);
+            SetDlgItemTextA(dialog, IDC_MAPS_START_MAP, map.c_str());
+            CopyIntoField(settings->MapName, map);
+            break;
+        }
+        default:
+            break;
+        }
+        return FALSE;
+    }
+    case WM_MEASUREITEM:
+        if (wParam == IDC_MAPS_ROTATION) MeasureListItem(dialog, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wParam != IDC_MAPS_ROTATION) return FALSE;
+        return DrawListItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), true);
+    default:
+        return FALSE;
+    }
 }

@@ -1,0 +1,51 @@
+// Win32 side of the marked lists (Rotation, Mods In Use): the converters
+// between an owner-drawn list box and its flagged-list text, the editing
+// commands both pages share, and the drawing of their items. The rules of
+// each edit live in MarkedList; these routines only mirror it in the box.
+#pragma once
+
+#include <windows.h>
+
+#include "maps/marked_list.h"
+
+// Fills an empty list box from the flagged-list text; each item's item data
+// is its mark, 1 or 0.
+void LoadFlaggedList(HWND list, const char* text);
+// Rebuilds the flagged-list text of the list box into `output`, a settings
+// text of kSettingsTextSize bytes.
+void StoreFlaggedList(HWND list, char* output);
+
+// The list box's items as a MarkedList.
+MarkedList ReadMarkedList(HWND list);
+
+// The selected item; with none, the first item is selected and taken; -1 when
+// the list is empty.
+int SelectedOrFirstItem(HWND list);
+
+enum class MarkedListCommand { Add, Remove, Up, Down, ToggleMark };
+
+// What the operator is told when an addition is refused; each text holds
+// one %s for the name.
+struct RefusalTexts {
+    const char* caption;
+    const char* hasBlank;
+    const char* tooLong;
+};
+
+// Runs one editing command on `marked` (Add takes its text from `source`),
+// and when the list changed writes it back into `field` at once.
+void RunMarkedListCommand(MarkedListCommand command, HWND source, HWND marked, char* field,
+                          const RefusalTexts& refusal);
+
+// Routes a WM_COMMAND of the four list buttons (ids 1152 to 1155 on both
+// pages) or of the marked list itself; false when it is none of them.
+bool DispatchMarkedListCommand(WPARAM wParam, HWND source, HWND marked, char* field,
+                               const RefusalTexts& refusal);
+
+// Item height of the owner-drawn lists: the text height of the page's
+// window device context.
+void MeasureListItem(HWND dialog, MEASUREITEMSTRUCT* item);
+// Draws one item: highlight or window colour, then (with `markBox`) the box
+// at the left, crossed when the item data is 1, and the text beside it, or
+// the text alone near the left edge. Returns FALSE for the "no item" call.
+BOOL DrawListItem(const DRAWITEMSTRUCT* item, bool markBox);

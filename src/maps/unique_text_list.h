@@ -1,0 +1,30 @@
+// The lists that discovery fills (the Maps list, Mods Found): texts in the
+// order they were found, each held once. Large installs list thousands of
+// maps, so the duplicate test goes through a hash set kept beside the list
+// instead of reading every item back.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+class UniqueTextList {
+public:
+    // Exact, case-sensitive, byte-wise equality; no length bound.
+    bool Contains(const std::string& text) const { return index_.count(text) != 0; }
+    // Appends the text unless an equal one is present; true when appended.
+    bool AppendOnce(const std::string& text);
+    void Clear();
+    std::size_t Size() const { return items_.size(); }
+    bool Empty() const { return items_.empty(); }
+    const std::string& At(std::size_t i) const { return items_[i]; }
+    const std::vector<std::string>& Items() const { return items_; }
+
+private:
+    std::vector<std::string> items_;
+    std::unordered_set<std::string> index_;
+};
+
+bool ListContainsText(const UniqueTextList& list, const char* text);
+void AddListItemOnce(UniqueTextList& list, const char* text);
