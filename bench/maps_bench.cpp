@@ -1,0 +1,99 @@
+// Time to build the Maps list (the whole discovery the Maps/Rotation page
+// runs when it is shown) for installs of 500 and of 5,000 maps, and the
+// ratio of the two. Half of each install's maps sit in game archives
+// (some entries compressed), a quarter loose in the three map folders and a
+// quarter in the archives of two mods in use, each archive holding 50 maps
+// beside some other entries. Prints figures; judges nothing.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "maps/map_discovery.h"
+#include "rezwriter/rez_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMapsPerArchive = 50;
+
+std::string InterfacePath(const fs::path& path) {
+    std::string text = path.string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
+
+void WriteArchives(const fs::path& folder, const std::string& stem, const std::string& mapFolder, int maps) {
+    fs::create_directories(folder);
+    for (int first = 0, archive = 0; first < maps; first += kMapsPerArchive, ++archive) {
+        std::vector<rezwriter::Entry> entries;
+        for (int i = first; i < std::min(maps, first + kMapsPerArchive); ++i) {
+            const std::string name = stem + std::to_string(i);
+            entries.push_back({mapFolder + name + ".bsp", "bsp " + name, i % 3 ? rezwriter::Method::None : rezwriter::Method::Lzss});
+            entries.push_back({"textures/" + name + ".tga", "texture", rezwriter::Method::Rle});
+        }
+        const fs::path path = folder / (stem + std::to_string(archive) + ".rez");
+        if (!rezwriter::WriteArchive(path.string(), entries)) {
+            std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
+            std::exit(1);
+        }
+    }
+}
+
+void WriteLoose(const fs::path& folder, const std::string& stem, int maps) {
+    fs::create_directories(folder);
+    for (int i = 0; i < maps; ++i) std::ofstream(folder / (stem + std::to_string(i) + ".bsp")) << "bsp";
+}
+
+// An install of `maps` maps; returns where discovery looks.
+MapSources MakeInstall(const fs::path& root, int maps) {
+    const int archived = maps / 2;
+    const int loose = maps / 4;
+    const int modded = maps - archived - loose;
+    WriteArchives(root / "game" / "main", "main", "maps/dm/", archived / 2);
+    WriteArchives(root / "game" / "mainmp", "mp", "maps/dm/", archived - archived / 2);
+    WriteLoose(root / "game" / "mainmp" / "maps" / "dm", "dm", loose / 3);
+    WriteLoose(root / "game" / "main" / "maps" / "TOW", "tow", loose / 3);
+    WriteLoose(root / "game" / "main" / "maps", "plain", loose - 2 * (loose / 3));
+    WriteArchives(root / "moddir" / "ModA", "moda", "levels/", modded / 2);
+    WriteArchives(root / "moddir" / "ModB", "modb", "maps/", modded - modded / 2);
+    return MapSources{InterfacePath(root / "game"), InterfacePath(root / "moddir")};
+}
+
+// Best of several runs, in milliseconds.
+double TimeDiscovery(const MapSources& sources, std::size_t& listed) {
+    double best = 1e30;
+    for (int run = 0; run < 7; ++run) {
+        UniqueTextList list;
+        const auto start = std::chrono::steady_clock::now();
+        FillMapList(sources, list, 1, "ModA 1 ModB 0 ");
+        const auto stop = std::chrono::steady_clock::now();
+        best = std::min(best, std::chrono::duration<double, std::milli>(stop - start).count());
+        listed = list.Size();
+    }
+    return best;
+}
+
+}  // namespace
+
+int main() {
+    const fs::path root = fs::temp_directory_path() / ("servolt-maps-bench-" + std::to_string(
+        std::chrono::steady_clock::now().time_since_epoch().count()));
+    const int sizes[] = {500, 5000};
+    double times[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const MapSources sources = MakeInstall(root / std::to_string(sizes[i]), sizes[i]);
+        std::size_t listed = 0;
+        times[i] = TimeDiscovery(sources, listed);
+        std::printf("maps discovery: %5d maps installed, %5zu listed: %9.3f ms (best of 7)\n", sizes[i],
+                    listed, times[i]);
+    }
+    std::printf("maps discovery: ratio 5000/500 = %.2f (target at most 12)\n", times[1] / times[0]);
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+    return 0;
+}
