@@ -6,7 +6,9 @@
 #include "platform/platform.h"
 #include "platform/common.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -174,8 +176,10 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
     entry->hasValue = true;
 
     const std::string out = Serialize(sections);
-    std::FILE* file = std::fopen(host.c_str(), "wb");
-    if (file == nullptr) {
+    // Rewritten in place and then cut to size: truncating to zero first makes
+    // some file systems flush at every close, and this runs once per key.
+    int fd = open(host.c_str(), O_WRONLY | O_CREAT, 0666);
+    if (fd < 0) {
         int error = errno;
         std::string::size_type slash = host.rfind('/');
         struct stat info;
@@ -187,8 +191,15 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
                              : detail::kErrorGenFailure);
         return false;
     }
-    bool ok = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    ok = std::fclose(file) == 0 && ok;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < out.size();) {
+        ssize_t written = write(fd, out.data() + done, out.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) ok = false;
+        else done += static_cast<std::size_t>(written);
+    }
+    ok = ok && ftruncate(fd, static_cast<off_t>(out.size())) == 0;
+    ok = close(fd) == 0 && ok;
     if (!ok) SetLastErrorCode(detail::kErrorDiskFull);
     return ok;
 }

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mods/used_mods.h"
+#include "settings/flagged_list.h"
+
+namespace {
+std::string Describe(const std::vector<FlaggedItem>& items) {
+    std::string out;
+    for (const FlaggedItem& item : items) out += "[" + item.item + "|" + item.mark + "]";
+    return out;
+}
+}  // namespace
+
+TEST(FlaggedList, ReadsPairsWithAndWithoutTheFinalBlank) {
+    EXPECT_EQ(Describe(ParseFlaggedList("maps/dm/a 0 maps/dm/b 1 ")), "[maps/dm/a|0][maps/dm/b|1]");
+    EXPECT_EQ(Describe(ParseFlaggedList("maps/dm/a 0 maps/dm/b 1")), "[maps/dm/a|0][maps/dm/b|1]");
+    EXPECT_EQ(Describe(ParseFlaggedList("a 2 b x c 10 ")), "[a|2][b|x][c|10]");
+}
+
+TEST(FlaggedList, MalformedTextsSkipEmptyTokensAndNeverInventItems) {
+    EXPECT_TRUE(ParseFlaggedList("").empty());
+    EXPECT_TRUE(ParseFlaggedList(nullptr).empty());
+    EXPECT_TRUE(ParseFlaggedList(" ").empty());
+    EXPECT_TRUE(ParseFlaggedList("      ").empty());
+    EXPECT_EQ(Describe(ParseFlaggedList("   a    1   b  0   ")), "[a|1][b|0]");
+    // A final name without its mark counts as unmarked.
+    EXPECT_EQ(Describe(ParseFlaggedList("a 1 b")), "[a|1][b|0]");
+    EXPECT_EQ(Describe(ParseFlaggedList("a")), "[a|0]");
+    EXPECT_EQ(Describe(ParseFlaggedList("a 1 b   ")), "[a|1][b|0]");
+}
+
+TEST(FlaggedList, MarksAreReadAsEachReaderNeeds) {
+    EXPECT_TRUE(IsMarkSet("1"));
+    EXPECT_TRUE(IsMarkSet("2"));
+    EXPECT_FALSE(IsMarkSet("0"));
+    EXPECT_TRUE(IsMarkOne("1"));
+    EXPECT_FALSE(IsMarkOne("2"));
+    EXPECT_FALSE(IsMarkOne("10"));
+}
+
+TEST(FlaggedList, BuildsTheFormAndReadsItBack) {
+    std::string text;
+    EXPECT_EQ(text, "");
+    AppendFlaggedItem(text, "maps/dm/a", false);
+    AppendFlaggedItem(text, "maps/dm/b", true);
+    EXPECT_EQ(text, "maps/dm/a 0 maps/dm/b 1 ");
+    EXPECT_EQ(Describe(ParseFlaggedList(text.c_str())), "[maps/dm/a|0][maps/dm/b|1]");
+}
+
+TEST(FlaggedList, CountsPairsTheWayTheyAreRead) {
+    EXPECT_EQ(CountFlaggedPairs(""), 0);
+    EXPECT_EQ(CountFlaggedPairs("   "), 0);
+    EXPECT_EQ(CountFlaggedPairs("a 1 "), 1);
+    EXPECT_EQ(CountFlaggedPairs("a 1 b 0 c 1"), 3);
+    EXPECT_EQ(CountFlaggedPairs("a 1 b"), 2);
+    EXPECT_EQ(CountFlaggedPairs("  a   1  b  0  "), 2);
+}
