@@ -1,12 +1,13 @@
 // Time to build the Maps list (the whole discovery the Maps/Rotation page
 // runs when it is shown) for installs of 500 and of 5,000 maps, and the
-// ratio of the two. Half of each install's maps sit in game archives
+// ratio of the two (BENCH_KEEP=1 keeps the generated installs). Half of each install's maps sit in game archives
 // (some entries compressed), a quarter loose in the three map folders and a
 // quarter in the archives of two mods in use, each archive holding 50 maps
 // beside some other entries. Prints figures; judges nothing.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -20,6 +21,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kMapsPerArchive = 50;
+// Runs per size (BENCH_RUNS overrides); the best run counts.
+const int kRuns = std::getenv("BENCH_RUNS") ? std::atoi(std::getenv("BENCH_RUNS")) : 15;
 
 std::string InterfacePath(const fs::path& path) {
     std::string text = path.string();
@@ -67,7 +70,7 @@ MapSources MakeInstall(const fs::path& root, int maps) {
 // Best of several runs, in milliseconds.
 double TimeDiscovery(const MapSources& sources, std::size_t& listed) {
     double best = 1e30;
-    for (int run = 0; run < 7; ++run) {
+    for (int run = 0; run < kRuns; ++run) {
         UniqueTextList list;
         const auto start = std::chrono::steady_clock::now();
         FillMapList(sources, list, 1, "ModA 1 ModB 0 ");
@@ -80,20 +83,22 @@ double TimeDiscovery(const MapSources& sources, std::size_t& listed) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     const fs::path root = fs::temp_directory_path() / ("servolt-maps-bench-" + std::to_string(
         std::chrono::steady_clock::now().time_since_epoch().count()));
-    const int sizes[] = {500, 5000};
+    // Other sizes may be given for a look at the trend: maps_bench 500 50000.
+    const int sizes[] = {argc > 2 ? std::atoi(argv[1]) : 500, argc > 2 ? std::atoi(argv[2]) : 5000};
     double times[2] = {};
     for (int i = 0; i < 2; ++i) {
         const MapSources sources = MakeInstall(root / std::to_string(sizes[i]), sizes[i]);
         std::size_t listed = 0;
         times[i] = TimeDiscovery(sources, listed);
-        std::printf("maps discovery: %5d maps installed, %5zu listed: %9.3f ms (best of 7)\n", sizes[i],
-                    listed, times[i]);
+        std::printf("maps discovery: %5d maps installed, %5zu listed: %9.3f ms (best of %d)\n", sizes[i],
+                    listed, times[i], kRuns);
     }
-    std::printf("maps discovery: ratio 5000/500 = %.2f (target at most 12)\n", times[1] / times[0]);
+    std::printf("maps discovery: ratio %d/%d = %.2f (target at most 12 for ten times the maps)\n", sizes[1],
+                sizes[0], times[1] / times[0]);
     std::error_code ignored;
-    fs::remove_all(root, ignored);
+    if (!std::getenv("BENCH_KEEP")) fs::remove_all(root, ignored);
     return 0;
 }

@@ -1,8 +1,9 @@
 #include "maps/unique_text_list.h"
 
-bool UniqueTextList::AppendOnce(const std::string& text) {
-    if (!index_.insert(text).second) return false;
-    items_.push_back(text);
+bool UniqueTextList::AppendOnce(std::string_view text) {
+    if (index_.count(text) != 0) return false;
+    items_.emplace_back(text);
+    index_.insert(items_.back());
     return true;
 }
 

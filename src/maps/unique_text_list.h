@@ -5,25 +5,27 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_set>
-#include <vector>
 
 class UniqueTextList {
 public:
     // Exact, case-sensitive, byte-wise equality; no length bound.
-    bool Contains(const std::string& text) const { return index_.count(text) != 0; }
+    bool Contains(std::string_view text) const { return index_.count(text) != 0; }
     // Appends the text unless an equal one is present; true when appended.
-    bool AppendOnce(const std::string& text);
+    bool AppendOnce(std::string_view text);
     void Clear();
     std::size_t Size() const { return items_.size(); }
     bool Empty() const { return items_.empty(); }
     const std::string& At(std::size_t i) const { return items_[i]; }
-    const std::vector<std::string>& Items() const { return items_; }
+    const std::deque<std::string>& Items() const { return items_; }
 
 private:
-    std::vector<std::string> items_;
-    std::unordered_set<std::string> index_;
+    // The index points into the items, which a deque never moves.
+    std::deque<std::string> items_;
+    std::unordered_set<std::string_view> index_;
 };
 
 bool ListContainsText(const UniqueTextList& list, const char* text);

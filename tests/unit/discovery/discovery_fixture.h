@@ -7,7 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "maps/unique_text_list.h"
 #include "rezwriter/rez_writer.h"
+
+// The list's texts in order.
+inline std::vector<std::string> ListTexts(const UniqueTextList& list) {
+    return std::vector<std::string>(list.Items().begin(), list.Items().end());
+}
 
 class FixtureFolder {
 public:

@@ -4,12 +4,13 @@
 
 #include <string>
 
+#include "discovery_fixture.h"
 #include "maps/marked_list.h"
 #include "maps/unique_text_list.h"
 
 namespace {
 
-std::vector<std::string> Texts(const UniqueTextList& list) { return list.Items(); }
+std::vector<std::string> Texts(const UniqueTextList& list) { return ListTexts(list); }
 
 std::string Describe(const MarkedList& list) {
     std::string out;

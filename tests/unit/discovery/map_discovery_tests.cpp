@@ -21,7 +21,7 @@ MapSources SourcesIn(const FixtureFolder& game, const FixtureFolder& user) {
 Names Discover(const MapSources& sources, int gameType, const char* mods) {
     UniqueTextList list;
     FillMapList(sources, list, gameType, mods);
-    return list.Items();
+    return ListTexts(list);
 }
 
 // One archive or file per folder, so that the expected order does not hang
@@ -167,7 +167,7 @@ TEST(MapDiscoveryEdges, SingleArchiveFilter) {
     UniqueTextList list;
     AddArchiveMaps(folder.PathOf("a.rez").c_str(), list, true);
     // Letter case counts: Maps/dm/ is no maps/dm/.
-    EXPECT_EQ(list.Items(), (Names{"data/maps/dm/z.bsp", "maps/dm/x.bsp"}));
+    EXPECT_EQ(ListTexts(list), (Names{"data/maps/dm/z.bsp", "maps/dm/x.bsp"}));
     list.Clear();
     AddArchiveMaps(folder.PathOf("a.rez").c_str(), list, false);
     EXPECT_EQ(list.Size(), 4u);
@@ -187,5 +187,5 @@ TEST(MapDiscoveryEdges, CurrentFolderAndDocumentsFolderAreTheDefaults) {
     FillMapList(list, 2, "M 1 ");
     platform::SetDocumentsFolderForTests(nullptr);
     std::filesystem::current_path(before);
-    EXPECT_EQ(list.Items(), (Names{"maps/here", "m/own.bsp"}));
+    EXPECT_EQ(ListTexts(list), (Names{"maps/here", "m/own.bsp"}));
 }

@@ -17,7 +17,7 @@ Names Found(const std::string& modsFolder) {
     UniqueTextList list;
     AddListItemOnce(list, "stale");
     FillModsFound(modsFolder, list);
-    return list.Items();
+    return ListTexts(list);
 }
 
 }  // namespace
@@ -92,5 +92,5 @@ TEST(ModDiscovery, ModsFolderFollowsTheUserFolderRule) {
     UniqueTextList list;
     FillModsFound(list);
     platform::SetDocumentsFolderForTests(nullptr);
-    EXPECT_EQ(list.Items(), (Names{"Found"}));
+    EXPECT_EQ(ListTexts(list), (Names{"Found"}));
 }
