@@ -1,231 +1,244 @@
 // The program's string table: every text the operator sees that does not
 // come from the settings record or from the disk. This list is the one copy
-// of those texts. strings.rc turns it into the STRINGTABLE resource of the
-// Windows build; the native build looks the same entries up directly.
+// of those texts: strings.rc expands it into the STRINGTABLE resource of the
+// Windows build, and the native build looks the same entries up directly.
 //
-// Each line is UI_TEXT(id, "text"); the includer defines UI_TEXT. Ids run
-// 1 to 221 without gaps, plus 1185 (the Team page label whose control id is
-// 1185). Ids 47, 56, 57, 65, 145 and 218 are never loaded but belong to the
-// table. No include guard: the list is meant to be expanded more than once.
-UI_TEXT(1, "Vantrel(tm) Server Launch Utility")
-UI_TEXT(2, "A map has not been selected in the use maps or the rotation list. If you continue by selecting OK, you will need to specify the map after the server starts.\r\n\r\nConsole map commands:\r\n\tmap <mapname>\r\n\tsv_maplist <maps>")
-UI_TEXT(3, "Server can not be started")
-UI_TEXT(4, "Failed to locate: ")
-UI_TEXT(5, "Can not find server")
-UI_TEXT(6, "Can not write configuration to: ")
-UI_TEXT(7, "Launch aborted")
-UI_TEXT(8, "%s failed with error %d: %s")
-UI_TEXT(9, "Error while reading or writing INI")
-UI_TEXT(10, "Nameless Battle")
-UI_TEXT(11, "MP:DefaultTeamKillWarnMessage")
-UI_TEXT(12, "Basic")
-UI_TEXT(13, "Advanced")
-UI_TEXT(14, "Advanced2")
-UI_TEXT(15, "Team")
-UI_TEXT(16, "Limits/Restrictions")
-UI_TEXT(17, "Maps/Rotation")
-UI_TEXT(18, "Weapons/Ammo")
-UI_TEXT(19, "Explosives")
-UI_TEXT(20, "Mods")
-UI_TEXT(21, "No page name!")
-UI_TEXT(22, "Free For All")
-UI_TEXT(23, "Team Deathmatch")
-UI_TEXT(24, "Invader")
-UI_TEXT(25, "Instant")
-UI_TEXT(26, "5 secs")
-UI_TEXT(27, "10 secs")
-UI_TEXT(28, "20 secs")
-UI_TEXT(29, "Random")
-UI_TEXT(30, "Farthest")
-UI_TEXT(31, "Team")
-UI_TEXT(32, "Not Visible")
-UI_TEXT(33, "Closest")
-UI_TEXT(34, "Group")
-UI_TEXT(35, "Launch Server")
-UI_TEXT(36, "Exit")
-UI_TEXT(37, "Save Config")
-UI_TEXT(38, "Use Defaults")
-UI_TEXT(39, "Server Name:")
-UI_TEXT(40, "Game Type:")
-UI_TEXT(41, "Heal Rate:")
-UI_TEXT(42, "Health Drop")
-UI_TEXT(43, "Fast Run Speed")
-UI_TEXT(44, "Realistic Mode")
-UI_TEXT(45, "Friendly Fire")
-UI_TEXT(46, "No Falling Damage")
-UI_TEXT(47, "Old Style Sniper Rifle")
-UI_TEXT(48, "Infinite Ammo")
-UI_TEXT(49, "Server Password:")
-UI_TEXT(50, "Max Players:")
-UI_TEXT(51, "Frag Limit:")
-UI_TEXT(52, "Time Limit:")
-UI_TEXT(53, "Welcome Message:")
-UI_TEXT(54, "Backpack Drop")
-UI_TEXT(55, "Weapon Drop")
-UI_TEXT(56, "Map Rotation Time:")
-UI_TEXT(57, "Round Reset Time:")
-UI_TEXT(58, "Additional Options:")
-UI_TEXT(59, "Map Duration:")
-UI_TEXT(60, "Spawn Delay:")
-UI_TEXT(61, "Invincibility:")
-UI_TEXT(62, "Mute Spectators")
-UI_TEXT(63, "Show Enemy Names")
-UI_TEXT(64, "Enable PunkBuster(tm)")
-UI_TEXT(65, "Disable Game Tips")
-UI_TEXT(66, "Inactive Spectate:")
-UI_TEXT(67, "INFO Threshold:")
-UI_TEXT(68, "STAT Threshold:")
-UI_TEXT(69, "Bleed To Death")
-UI_TEXT(70, "Disable Bleeding")
-UI_TEXT(71, "Online Stat Tracking")
-UI_TEXT(72, "Max Rag Dolls:")
-UI_TEXT(73, "DM Speed Multiplier:")
-UI_TEXT(74, "Normal")
-UI_TEXT(75, "Bandwidth Optimization:")
-UI_TEXT(76, "Aim Assist Zoom:")
-UI_TEXT(77, "Aim Assist Zoom Time:")
-UI_TEXT(78, "FFA Allied Pistol:")
-UI_TEXT(79, "Attacker Advance Delay:")
-UI_TEXT(80, "FFA Max Health:")
-UI_TEXT(81, "Large Player Count:")
-UI_TEXT(82, "Post Round Wait Time:")
-UI_TEXT(83, "Use Hag Initial Bullet Count:")
-UI_TEXT(84, "Able Group Name:")
-UI_TEXT(85, "Baker Group Name:")
-UI_TEXT(86, "Seconds Left In Match:")
-UI_TEXT(87, "Wait For Transition Flag:")
-UI_TEXT(88, "Incapacitated Max Health:")
-UI_TEXT(89, "Team Kill Warnings:")
-UI_TEXT(90, "Disable Classes In Team DM")
-UI_TEXT(91, "Team Kill Kick:")
-UI_TEXT(92, "Kick Duration:")
-UI_TEXT(93, "Auto Balance")
-UI_TEXT(94, "Inactive Kick:")
-UI_TEXT(95, "Warm-Up Interval:")
-UI_TEXT(96, "Respawn Interval:")
-UI_TEXT(97, "Vote Majority:")
-UI_TEXT(98, "Body Time Max:")
-UI_TEXT(99, "Body Time Min:")
-UI_TEXT(100, "Corpsman Attention Dist.:")
-UI_TEXT(101, "Corpsman Heal Amount:")
-UI_TEXT(102, "Corpsman Heal Time:")
-UI_TEXT(103, "Corpsman Max Morphine:")
-UI_TEXT(104, "Enable Voting")
-UI_TEXT(105, "Do Warm-Up")
-UI_TEXT(106, "Peace Warm-Up")
-UI_TEXT(107, "Eng. Disarm Speed Up:")
-UI_TEXT(108, "Eng. Max Explosives:")
-UI_TEXT(109, "Corpsman Max Sulfa:")
-UI_TEXT(110, "Corpsman Revive Time:")
-UI_TEXT(111, "Eng. Plant Speed Up:")
-UI_TEXT(112, "Player Spawn:")
-UI_TEXT(113, "Invert Objective Number")
-UI_TEXT(114, "Infantry:")
-UI_TEXT(115, "Corpsman:")
-UI_TEXT(116, "Engineer:")
-UI_TEXT(117, "Ammo Tech:")
-UI_TEXT(118, "Close Range:")
-UI_TEXT(119, "Rifles:")
-UI_TEXT(120, "Sub Machine Guns:")
-UI_TEXT(121, "Machine Guns:")
-UI_TEXT(122, "Sniper Rifles:")
-UI_TEXT(123, "Connection Restriction:")
-UI_TEXT(124, "Spawn Pool Size:")
-UI_TEXT(125, "Kick Restrictions:")
-UI_TEXT(126, "Min. Team Bonus:")
-UI_TEXT(127, "Max Team Bonus:")
-UI_TEXT(128, "Min. Kills:")
-UI_TEXT(129, "Max Kills:")
-UI_TEXT(130, "Min. Team Online:")
-UI_TEXT(131, "Max Team Online:")
-UI_TEXT(132, "Class Limitations")
-UI_TEXT(133, "Restrictions")
-UI_TEXT(134, "Allied Frags:")
-UI_TEXT(135, "Axis Frags:")
-UI_TEXT(136, "Maps")
-UI_TEXT(137, "Rotation")
-UI_TEXT(138, ">>")
-UI_TEXT(139, "<<")
-UI_TEXT(140, "Up")
-UI_TEXT(141, "Down")
-UI_TEXT(142, "Use Map")
-UI_TEXT(143, "Mods Found")
-UI_TEXT(144, "Mods In Use")
-UI_TEXT(145, "Push package content onto clients")
-UI_TEXT(146, "Ammo Box Count Init:")
-UI_TEXT(147, "Ammo Box Count Max:")
-UI_TEXT(148, "Artillery Ammo Time:")
-UI_TEXT(149, "Artillery Internal Ammo:")
-UI_TEXT(150, "MG Ammo Time:")
-UI_TEXT(151, "MG Internal Ammo:")
-UI_TEXT(152, "Pistol Ammo Init:")
-UI_TEXT(153, "Pistol Ammo Max:")
-UI_TEXT(154, "MG Cool Rate:")
-UI_TEXT(155, "MG Heat Rate:")
-UI_TEXT(156, "MG Jam Time:")
-UI_TEXT(157, "MG Max Health:")
-UI_TEXT(158, "MG Supply Count:")
-UI_TEXT(159, "MG Supply Max:")
-UI_TEXT(160, "MG Supply Size:")
-UI_TEXT(161, "MG User Distance:")
-UI_TEXT(162, "Rifle Ammo Init:")
-UI_TEXT(163, "Rifle Ammo Max:")
-UI_TEXT(164, "SMG Ammo Init:")
-UI_TEXT(165, "SMG Ammo Max:")
-UI_TEXT(166, "Cornucopia Ammo")
-UI_TEXT(167, "Full Restock Ammo")
-UI_TEXT(168, "Artillery Max Health:")
-UI_TEXT(169, "Artillery Support Count:")
-UI_TEXT(170, "Artillery Supply Max Count:")
-UI_TEXT(171, "Could not open file: ")
-UI_TEXT(172, "Artillery Supply Size:")
-UI_TEXT(173, "Explosives Arm Time:")
-UI_TEXT(174, "Explosives Damage:")
-UI_TEXT(175, "Explosives Disarm Time:")
-UI_TEXT(176, "Explosives Fuse Time:")
-UI_TEXT(177, "Explosives Radius:")
-UI_TEXT(178, "Grenade Count Init:")
-UI_TEXT(179, "Grenade Count Max:")
-UI_TEXT(180, "Landmine Defuse Time:")
-UI_TEXT(181, "Landmine Defuse Time Engineer:")
-UI_TEXT(182, "Landmine Max Spot Dist.:")
-UI_TEXT(183, "Landmine Spot Multi Crouch:")
-UI_TEXT(184, "Landmine Spot Multi Prone:")
-UI_TEXT(185, "Landmine Spot Multi Stand:")
-UI_TEXT(186, "Landmine Spotting Narrowness:")
-UI_TEXT(187, "Landmines Count Init:")
-UI_TEXT(188, "Landmines Count Max:")
-UI_TEXT(189, "Satchelcharges Count Init:")
-UI_TEXT(190, "Satchelcharges Count Max:")
-UI_TEXT(191, "Allow Grenades")
-UI_TEXT(192, "Allow Landmines")
-UI_TEXT(193, "Allow Satchelcharges")
-UI_TEXT(194, "Mod configuration not saved")
-UI_TEXT(195, "Allow Lean")
-UI_TEXT(196, "No Footsteps")
-UI_TEXT(197, "Weapon Stay")
-UI_TEXT(198, "No Health")
-UI_TEXT(199, "No Armor")
-UI_TEXT(200, "No Powerups")
-UI_TEXT(201, "Instant Items")
-UI_TEXT(202, "Check boxes enable the auto-download. Some mods require a download to the client before correct operation.")
-UI_TEXT(203, "Default")
-UI_TEXT(204, "Enable Retreat")
-UI_TEXT(205, "Respawn")
-UI_TEXT(206, "Spawn Cost")
-UI_TEXT(207, "Retreat Time:")
-UI_TEXT(208, "Retreat Delay:")
-UI_TEXT(209, "Retreating Options")
-UI_TEXT(210, "GameSpy")
-UI_TEXT(211, "Client Tracer:")
-UI_TEXT(212, "Kick Mutliplier:")
-UI_TEXT(213, "On Enter")
-UI_TEXT(214, "On Spawn")
-UI_TEXT(215, "Network Speed")
-UI_TEXT(216, "GFX Ambience")
-UI_TEXT(217, "Pure")
-UI_TEXT(218, "Vantrel(tm) Multiplayer Demo Server Launch Utility")
-UI_TEXT(219, "Not Facing")
-UI_TEXT(220, "Buffered Close")
-UI_TEXT(221, "Allow All Skins")
-UI_TEXT(1185, "Team Kill Warning:")
+// SERVOLT_UI_TEXTS(X) expands X(id, "text") for each entry. Ids run 1 to 221
+// without gaps, plus 1185 (the Team page label whose control id is 1185).
+// Ids 47, 56, 57, 65, 145 and 218 are never loaded but belong to the table.
+// The list is one macro because the resource compiler keeps only the
+// preprocessor definitions of an included header.
+#ifndef SERVOLT_UI_TEXTS_H
+#define SERVOLT_UI_TEXTS_H
+
+#define SERVOLT_UI_TEXTS(X) \
+    X(1, "Vantrel(tm) Server Launch Utility") \
+    X(2, "A map has not been selected in the use maps or the rotation list. If you continue by selecting OK, you will need to specify the map after the server starts.\r\n\r\nConsole map commands:\r\n\tmap <mapname>\r\n\tsv_maplist <maps>") \
+    X(3, "Server can not be started") \
+    X(4, "Failed to locate: ") \
+    X(5, "Can not find server") \
+    X(6, "Can not write configuration to: ") \
+    X(7, "Launch aborted") \
+    X(8, "%s failed with error %d: %s") \
+    X(9, "Error while reading or writing INI") \
+    X(10, "Nameless Battle") \
+    X(11, "MP:DefaultTeamKillWarnMessage") \
+    X(12, "Basic") \
+    X(13, "Advanced") \
+    X(14, "Advanced2") \
+    X(15, "Team") \
+    X(16, "Limits/Restrictions") \
+    X(17, "Maps/Rotation") \
+    X(18, "Weapons/Ammo") \
+    X(19, "Explosives") \
+    X(20, "Mods") \
+    X(21, "No page name!") \
+    X(22, "Free For All") \
+    X(23, "Team Deathmatch") \
+    X(24, "Invader") \
+    X(25, "Instant") \
+    X(26, "5 secs") \
+    X(27, "10 secs") \
+    X(28, "20 secs") \
+    X(29, "Random") \
+    X(30, "Farthest") \
+    X(31, "Team") \
+    X(32, "Not Visible") \
+    X(33, "Closest") \
+    X(34, "Group") \
+    X(35, "Launch Server") \
+    X(36, "Exit") \
+    X(37, "Save Config") \
+    X(38, "Use Defaults") \
+    X(39, "Server Name:") \
+    X(40, "Game Type:") \
+    X(41, "Heal Rate:") \
+    X(42, "Health Drop") \
+    X(43, "Fast Run Speed") \
+    X(44, "Realistic Mode") \
+    X(45, "Friendly Fire") \
+    X(46, "No Falling Damage") \
+    X(47, "Old Style Sniper Rifle") \
+    X(48, "Infinite Ammo") \
+    X(49, "Server Password:") \
+    X(50, "Max Players:") \
+    X(51, "Frag Limit:") \
+    X(52, "Time Limit:") \
+    X(53, "Welcome Message:") \
+    X(54, "Backpack Drop") \
+    X(55, "Weapon Drop") \
+    X(56, "Map Rotation Time:") \
+    X(57, "Round Reset Time:") \
+    X(58, "Additional Options:") \
+    X(59, "Map Duration:") \
+    X(60, "Spawn Delay:") \
+    X(61, "Invincibility:") \
+    X(62, "Mute Spectators") \
+    X(63, "Show Enemy Names") \
+    X(64, "Enable PunkBuster(tm)") \
+    X(65, "Disable Game Tips") \
+    X(66, "Inactive Spectate:") \
+    X(67, "INFO Threshold:") \
+    X(68, "STAT Threshold:") \
+    X(69, "Bleed To Death") \
+    X(70, "Disable Bleeding") \
+    X(71, "Online Stat Tracking") \
+    X(72, "Max Rag Dolls:") \
+    X(73, "DM Speed Multiplier:") \
+    X(74, "Normal") \
+    X(75, "Bandwidth Optimization:") \
+    X(76, "Aim Assist Zoom:") \
+    X(77, "Aim Assist Zoom Time:") \
+    X(78, "FFA Allied Pistol:") \
+    X(79, "Attacker Advance Delay:") \
+    X(80, "FFA Max Health:") \
+    X(81, "Large Player Count:") \
+    X(82, "Post Round Wait Time:") \
+    X(83, "Use Hag Initial Bullet Count:") \
+    X(84, "Able Group Name:") \
+    X(85, "Baker Group Name:") \
+    X(86, "Seconds Left In Match:") \
+    X(87, "Wait For Transition Flag:") \
+    X(88, "Incapacitated Max Health:") \
+    X(89, "Team Kill Warnings:") \
+    X(90, "Disable Classes In Team DM") \
+    X(91, "Team Kill Kick:") \
+    X(92, "Kick Duration:") \
+    X(93, "Auto Balance") \
+    X(94, "Inactive Kick:") \
+    X(95, "Warm-Up Interval:") \
+    X(96, "Respawn Interval:") \
+    X(97, "Vote Majority:") \
+    X(98, "Body Time Max:") \
+    X(99, "Body Time Min:") \
+    X(100, "Corpsman Attention Dist.:") \
+    X(101, "Corpsman Heal Amount:") \
+    X(102, "Corpsman Heal Time:") \
+    X(103, "Corpsman Max Morphine:") \
+    X(104, "Enable Voting") \
+    X(105, "Do Warm-Up") \
+    X(106, "Peace Warm-Up") \
+    X(107, "Eng. Disarm Speed Up:") \
+    X(108, "Eng. Max Explosives:") \
+    X(109, "Corpsman Max Sulfa:") \
+    X(110, "Corpsman Revive Time:") \
+    X(111, "Eng. Plant Speed Up:") \
+    X(112, "Player Spawn:") \
+    X(113, "Invert Objective Number") \
+    X(114, "Infantry:") \
+    X(115, "Corpsman:") \
+    X(116, "Engineer:") \
+    X(117, "Ammo Tech:") \
+    X(118, "Close Range:") \
+    X(119, "Rifles:") \
+    X(120, "Sub Machine Guns:") \
+    X(121, "Machine Guns:") \
+    X(122, "Sniper Rifles:") \
+    X(123, "Connection Restriction:") \
+    X(124, "Spawn Pool Size:") \
+    X(125, "Kick Restrictions:") \
+    X(126, "Min. Team Bonus:") \
+    X(127, "Max Team Bonus:") \
+    X(128, "Min. Kills:") \
+    X(129, "Max Kills:") \
+    X(130, "Min. Team Online:") \
+    X(131, "Max Team Online:") \
+    X(132, "Class Limitations") \
+    X(133, "Restrictions") \
+    X(134, "Allied Frags:") \
+    X(135, "Axis Frags:") \
+    X(136, "Maps") \
+    X(137, "Rotation") \
+    X(138, ">>") \
+    X(139, "<<") \
+    X(140, "Up") \
+    X(141, "Down") \
+    X(142, "Use Map") \
+    X(143, "Mods Found") \
+    X(144, "Mods In Use") \
+    X(145, "Push package content onto clients") \
+    X(146, "Ammo Box Count Init:") \
+    X(147, "Ammo Box Count Max:") \
+    X(148, "Artillery Ammo Time:") \
+    X(149, "Artillery Internal Ammo:") \
+    X(150, "MG Ammo Time:") \
+    X(151, "MG Internal Ammo:") \
+    X(152, "Pistol Ammo Init:") \
+    X(153, "Pistol Ammo Max:") \
+    X(154, "MG Cool Rate:") \
+    X(155, "MG Heat Rate:") \
+    X(156, "MG Jam Time:") \
+    X(157, "MG Max Health:") \
+    X(158, "MG Supply Count:") \
+    X(159, "MG Supply Max:") \
+    X(160, "MG Supply Size:") \
+    X(161, "MG User Distance:") \
+    X(162, "Rifle Ammo Init:") \
+    X(163, "Rifle Ammo Max:") \
+    X(164, "SMG Ammo Init:") \
+    X(165, "SMG Ammo Max:") \
+    X(166, "Cornucopia Ammo") \
+    X(167, "Full Restock Ammo") \
+    X(168, "Artillery Max Health:") \
+    X(169, "Artillery Support Count:") \
+    X(170, "Artillery Supply Max Count:") \
+    X(171, "Could not open file: ") \
+    X(172, "Artillery Supply Size:") \
+    X(173, "Explosives Arm Time:") \
+    X(174, "Explosives Damage:") \
+    X(175, "Explosives Disarm Time:") \
+    X(176, "Explosives Fuse Time:") \
+    X(177, "Explosives Radius:") \
+    X(178, "Grenade Count Init:") \
+    X(179, "Grenade Count Max:") \
+    X(180, "Landmine Defuse Time:") \
+    X(181, "Landmine Defuse Time Engineer:") \
+    X(182, "Landmine Max Spot Dist.:") \
+    X(183, "Landmine Spot Multi Crouch:") \
+    X(184, "Landmine Spot Multi Prone:") \
+    X(185, "Landmine Spot Multi Stand:") \
+    X(186, "Landmine Spotting Narrowness:") \
+    X(187, "Landmines Count Init:") \
+    X(188, "Landmines Count Max:") \
+    X(189, "Satchelcharges Count Init:") \
+    X(190, "Satchelcharges Count Max:") \
+    X(191, "Allow Grenades") \
+    X(192, "Allow Landmines") \
+    X(193, "Allow Satchelcharges") \
+    X(194, "Mod configuration not saved") \
+    X(195, "Allow Lean") \
+    X(196, "No Footsteps") \
+    X(197, "Weapon Stay") \
+    X(198, "No Health") \
+    X(199, "No Armor") \
+    X(200, "No Powerups") \
+    X(201, "Instant Items") \
+    X(202, "Check boxes enable the auto-download. Some mods require a download to the client before correct operation.") \
+    X(203, "Default") \
+    X(204, "Enable Retreat") \
+    X(205, "Respawn") \
+    X(206, "Spawn Cost") \
+    X(207, "Retreat Time:") \
+    X(208, "Retreat Delay:") \
+    X(209, "Retreating Options") \
+    X(210, "GameSpy") \
+    X(211, "Client Tracer:") \
+    X(212, "Kick Mutliplier:") \
+    X(213, "On Enter") \
+    X(214, "On Spawn") \
+    X(215, "Network Speed") \
+    X(216, "GFX Ambience") \
+    X(217, "Pure") \
+    X(218, "Vantrel(tm) Multiplayer Demo Server Launch Utility") \
+    X(219, "Not Facing") \
+    X(220, "Buffered Close") \
+    X(221, "Allow All Skins") \
+    X(1185, "Team Kill Warning:")
+
+#endif  // SERVOLT_UI_TEXTS_H
+
+// Includers that define UI_TEXT(id, text) before including this file get the
+// list expanded in place.
+#ifdef UI_TEXT
+SERVOLT_UI_TEXTS(UI_TEXT)
+#endif

@@ -10,6 +10,11 @@
 #include <functional>
 #include <string>
 
+// windows.h, when included first, maps this name onto the win.ini function.
+#ifdef WriteProfileString
+#undef WriteProfileString
+#endif
+
 namespace platform {
 
 // ---- Profile (INI) files ------------------------------------------------

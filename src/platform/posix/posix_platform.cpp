@@ -3,6 +3,7 @@
 // mapped onto the host (HostPath); error codes are the Windows ones.
 #include "platform/platform.h"
 #include "platform/common.h"
+#include "ui_texts.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -246,9 +247,9 @@ struct UiTextEntry {
     const char* text;
 };
 const UiTextEntry kUiTexts[] = {
-#define UI_TEXT(id, text) {id, text},
-#include "ui_texts.h"
-#undef UI_TEXT
+#define SERVOLT_UI_TEXT_ENTRY(id, text) {id, text},
+    SERVOLT_UI_TEXTS(SERVOLT_UI_TEXT_ENTRY)
+#undef SERVOLT_UI_TEXT_ENTRY
 };
 }  // namespace
 

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+// windows.h maps this name onto the win.ini function; ours is the one meant.
+#undef WriteProfileString
+
 #include <cstdio>
 #include <string>
 
