@@ -113,6 +113,29 @@ TEST(PageTemplates, TeamPageKeepsPeaceWarmUpInTheWarmUpColumnWithoutOverlap) {
     }
 }
 
+// A label or check box wide enough for its text must still leave the box
+// beside it alone (group boxes frame others and do not count).
+TEST(PageTemplates, TextsDoNotRunIntoOtherControls) {
+    pagetest::RcReader rc;
+    auto isGroupBox = [](const pagetest::RcControl& c) {
+        return c.className == "Button" && (c.style & 0xF) == 0x7;
+    };
+    auto height = [](const pagetest::RcControl& c) { return c.className == "ComboBox" ? 14L : c.height; };
+    for (long id : kAllTemplates) {
+        const std::vector<pagetest::RcControl>& controls = rc.Find(id)->controls;
+        for (const pagetest::RcControl& a : controls) {
+            bool text = a.className == "Static" || (a.className == "Button" && (a.style & 0xF) == 0x3);
+            if (!text) continue;
+            for (const pagetest::RcControl& b : controls) {
+                if (&a == &b || isGroupBox(b)) continue;
+                bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
+                             b.y + height(b) <= a.y;
+                EXPECT_TRUE(apart) << "template " << id << ": " << a.id << " runs into " << b.id;
+            }
+        }
+    }
+}
+
 // Every control lies inside its 405 x 189 page.
 TEST(PageTemplates, FormPageControlsStayInsideThePage) {
     pagetest::RcReader rc;
