@@ -210,6 +210,15 @@ bool WildcardMatch(const char* pattern, const char* name) {
     if (pattern[0] == '.' && pattern[1] == '*' && pattern[2] == '\0') return true;
     return *pattern == '\0';
 }
+// Windows also matches a pattern against the 8.3 short name of a long
+// name, whose extension keeps only three characters: "*.bsp" finds
+// "a.bspx" as well.
+bool ShortNameMatch(const std::string& mask, const char* name) {
+    const char* dot = std::strrchr(name, '.');
+    if (dot == nullptr || dot == name || std::strlen(dot + 1) <= 3) return false;
+    std::string shortened(name, static_cast<std::size_t>(dot - name) + 4);
+    return WildcardMatch(mask.c_str(), shortened.c_str());
+}
 }  // namespace
 
 bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&)>& visit) {
@@ -225,7 +234,7 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
     }
     bool any = false;
     while (dirent* item = readdir(dir)) {
-        if (!WildcardMatch(mask.c_str(), item->d_name)) continue;
+        if (!WildcardMatch(mask.c_str(), item->d_name) && !ShortNameMatch(mask, item->d_name)) continue;
         FoundEntry entry;
         entry.name = item->d_name;
         struct stat info;
