@@ -13,12 +13,24 @@ constexpr std::size_t kLzssGroupRoom = 7 * 18 + 24;
 constexpr std::size_t kLzssGroupSource = 1 + 8 * 2;
 constexpr std::size_t kLzssWindow = 4096;
 
+inline void Copy8(unsigned char* to, const unsigned char* from) { std::memcpy(to, from, 8); }
+inline void Copy16(unsigned char* to, const unsigned char* from) { std::memcpy(to, from, 16); }
+
+// Copies a back-reference of 3 to 18 bytes as 24 (the caller has room for
+// that, and the excess is overwritten by what follows): a fixed-size copy
+// costs less than a branch on the length.
 inline void CopyMatch(unsigned char* out, std::size_t distance, std::size_t length) {
     const unsigned char* from = out - distance;
-    if (distance >= 8) {
+    if (distance >= 16) {
+        // No byte of a 16-byte step is read before it is written.
+        Copy16(out, from);
+        Copy8(out + 16, from + 16);
+    } else if (distance >= 8) {
         // Each 8-byte step reads only bytes that earlier steps have written,
         // so front-to-back order (and thus overlapping repeats) is kept.
-        for (std::size_t done = 0; done < length; done += 8) std::memcpy(out + done, from + done, 8);
+        Copy8(out, from);
+        Copy8(out + 8, from + 8);
+        Copy8(out + 16, from + 16);
     } else {
         for (std::size_t i = 0; i < length; ++i) out[i] = from[i];
     }
@@ -87,12 +99,38 @@ bool DecodeLzss(unsigned char* destination, const unsigned char* source, std::ui
     return true;
 }
 
+// A packet writes at most 129 bytes; whole 16-byte steps round that up to
+// 144. With this much room left on both sides a packet needs no exact-length
+// copy, and the excess is overwritten by the packets that follow.
+constexpr std::size_t kRleRoom = 144;
+
 bool DecodeRle(unsigned char* destination, const unsigned char* source, std::uint32_t size,
                std::uint32_t storedSize) {
     const std::size_t end = size;
     const std::size_t stored = storedSize;
     std::size_t out = 0;
     std::size_t in = 0;
+
+    while (end - out >= kRleRoom && stored - in >= kRleRoom) {
+        const unsigned header = source[in++];
+        unsigned char* to = destination + out;
+        if (header >= 128) {
+            const std::size_t count = 257 - header;
+            std::uint64_t word = 0x0101010101010101ull * source[in++];
+            for (std::size_t done = 0; done < count; done += 16) {
+                std::memcpy(to + done, &word, 8);
+                std::memcpy(to + done + 8, &word, 8);
+            }
+            out += count;
+        } else {
+            const std::size_t count = header + 1;
+            const unsigned char* from = source + in;
+            for (std::size_t done = 0; done < count; done += 16) Copy16(to + done, from + done);
+            in += count;
+            out += count;
+        }
+    }
+
     while (out < end) {
         if (in >= stored) return false;
         const unsigned header = source[in++];

@@ -47,13 +47,60 @@ inline int CompareNames(const char* a, const char* b) {
     }
 }
 
+// The directory block is followed by this many zero bytes, so that names in
+// it can be compared eight bytes at a time.
+constexpr std::size_t kDirectoryPadding = 8;
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+inline std::uint64_t LoadWord(const char* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// "A".."Z" to "a".."z" in all eight bytes at once.
+inline std::uint64_t FoldWord(std::uint64_t word) {
+    const std::uint64_t low7 = word & ~kHighBits;
+    const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'A');
+    const std::uint64_t beyondZ = low7 + kOnes * (0x7F - 'Z');
+    const std::uint64_t upper = atLeastA & ~beyondZ & ~word & kHighBits;
+    return word | (upper >> 2);
+}
+
+// CompareNames for two names inside the padded directory block: reads at
+// most seven bytes past a terminator.
+inline int CompareIndexedNames(const char* a, const char* b) {
+    for (std::size_t at = 0;; at += 8) {
+        const std::uint64_t x = FoldWord(LoadWord(a + at));
+        const std::uint64_t y = FoldWord(LoadWord(b + at));
+        // The lowest flagged byte is the first zero byte of x.
+        const std::uint64_t zeros = (x - kOnes) & ~x & kHighBits;
+        const std::uint64_t differ = x ^ y;
+        if (differ == 0) {
+            if (zeros) return 0;
+            continue;
+        }
+        const unsigned first = unsigned(__builtin_ctzll(differ)) & ~7u;
+        if (zeros && (unsigned(__builtin_ctzll(zeros)) & ~7u) < first) return 0;
+        return ((x >> first) & 0xFF) < ((y >> first) & 0xFF) ? -1 : 1;
+    }
+}
+#else
+inline int CompareIndexedNames(const char* a, const char* b) { return CompareNames(a, b); }
+#endif
+
 // Name order; names equal but for case in entry-number order, so that the
 // index (and a lookup by name) comes out the same on every run.
-inline bool IndexBefore(const NameIndexEntry& a, const NameIndexEntry& b) {
-    const int order = CompareNames(a.name, b.name);
-    if (order != 0) return order < 0;
-    return a.entryNumber < b.entryNumber;
-}
+struct IndexOrder {
+    bool operator()(const NameIndexEntry& a, const NameIndexEntry& b) const {
+        const int order = CompareIndexedNames(a.name, b.name);
+        if (order != 0) return order < 0;
+        return a.entryNumber < b.entryNumber;
+    }
+};
 
 }  // namespace
 
@@ -99,10 +146,11 @@ bool ResourceArchive::OpenArchive(const char* path) {
     // Each group takes at least its header and one record.
     if (groupCount > directorySize / (kGroupHeaderSize + kRecordSize)) return fail();
 
-    std::unique_ptr<unsigned char[]> directory(new (std::nothrow) unsigned char[std::size_t(directorySize) + 1]);
+    std::unique_ptr<unsigned char[]> directory(
+        new (std::nothrow) unsigned char[std::size_t(directorySize) + kDirectoryPadding]);
     if (!directory) return fail();
     if (!file_.Read(directory.get(), directorySize, got) || got != directorySize) return fail();
-    directory[directorySize] = 0;
+    std::memset(directory.get() + directorySize, 0, kDirectoryPadding);
 
     directory_ = std::move(directory);
     directorySize_ = directorySize;
@@ -169,7 +217,7 @@ void ResourceArchive::BuildNameIndex() {
                                static_cast<std::uint32_t>(at)};
         }
     }
-    std::sort(index.get(), index.get() + named, IndexBefore);
+    std::sort(index.get(), index.get() + named, IndexOrder());
     index_ = std::move(index);
     namedEntryCount_ = named;
 }

@@ -367,3 +367,53 @@ TEST(ResourceArchive, LookupRefusesRecordsThatDescribeNoReadableData) {
 }
 
 }  // namespace
+
+namespace {
+
+// The index order as stated: unsigned bytes after folding A-Z to a-z.
+bool FoldedBefore(const std::string& a, const std::string& b) {
+    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    for (std::size_t i = 0;; ++i) {
+        const unsigned x = i < a.size() ? fold(a[i]) : 0;
+        const unsigned y = i < b.size() ? fold(b[i]) : 0;
+        if (x != y) return x < y;
+        if (x == 0) return false;
+    }
+}
+
+TEST(ResourceArchive, IndexOrderHoldsForNamesOfEveryLengthAndByte) {
+    // Shared prefixes across the eight-byte steps of the comparison, letters
+    // of both cases, the bytes around them ("@", "[", "_", "`", "{") and
+    // bytes from 0x80 on.
+    const std::string alphabet = "aAzZ@[_`{\x80\xC1\xDA\xFF/.0";
+    std::vector<std::string> names;
+    unsigned state = 12345;
+    for (int i = 0; i < 3000; ++i) {
+        state = state * 1103515245u + 12345u;
+        std::string name = (state >> 8) % 3 == 0 ? "maps/dm/prefix" : "";
+        const std::size_t length = 1 + (state >> 12) % 19;
+        for (std::size_t k = 0; k < length; ++k) {
+            state = state * 1103515245u + 12345u;
+            name.push_back(alphabet[(state >> 16) % alphabet.size()]);
+        }
+        names.push_back(name);
+    }
+    std::vector<Entry> entries;
+    for (const std::string& name : names) entries.push_back({name, ""});
+    TempFile file(rezwriter::BuildArchive(entries));
+    ResourceArchive archive(file.path(), "");
+    ASSERT_EQ(archive.GetEntryCount(), names.size());
+    for (std::uint32_t i = 1; i < archive.GetEntryCount(); ++i) {
+        const std::string before = archive.GetIndexEntry(i - 1)->name;
+        const std::string after = archive.GetIndexEntry(i)->name;
+        EXPECT_FALSE(FoldedBefore(after, before)) << i;
+    }
+    // Every name is found by lookup, whatever its case.
+    for (const std::string& name : names) {
+        EntryHandle* entry = archive.OpenEntry(name.c_str());
+        EXPECT_NE(entry, nullptr) << name;
+        archive.CloseEntry(entry);
+    }
+}
+
+}  // namespace
