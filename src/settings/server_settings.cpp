@@ -1,7 +1,6 @@
 #include "settings/server_settings.h"
 
 #include <cstring>
-#include <memory>
 
 #include "platform/platform.h"
 #include "settings/settings_file.h"
@@ -108,11 +107,14 @@ void ServerSettings::WriteSettings() {
 }
 
 ServerSettings* GetServerSettings() {
-    static std::unique_ptr<ServerSettings> settings;
-    if (!settings) {
-        settings.reset(new ServerSettings);
-        settings->SetDefaults();
-        settings->ReadSettings();
+    // Static storage: creating the record cannot fail, and it lives until the
+    // process ends. It is the one record before it is loaded.
+    static ServerSettings settings;
+    static bool created = false;
+    if (!created) {
+        created = true;
+        settings.SetDefaults();
+        settings.ReadSettings();
     }
-    return settings.get();
+    return &settings;
 }
