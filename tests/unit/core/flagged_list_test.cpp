@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -57,4 +58,30 @@ TEST(FlaggedList, CountsPairsTheWayTheyAreRead) {
     EXPECT_EQ(CountFlaggedPairs("a 1 b 0 c 1"), 3);
     EXPECT_EQ(CountFlaggedPairs("a 1 b"), 2);
     EXPECT_EQ(CountFlaggedPairs("  a   1  b  0  "), 2);
+}
+
+TEST(FlaggedList, AnyTextGivesWholeItemsWithoutBlanks) {
+    std::mt19937 random(7);
+    const char alphabet[] = {' ', ' ', ' ', 'a', 'b', '0', '1', '/'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        std::size_t length = random() % 60;
+        for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % sizeof alphabet];
+        std::size_t tokens = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != ' ' && (i == 0 || text[i - 1] == ' ')) ++tokens;
+        }
+        const std::vector<FlaggedItem> items = ParseFlaggedList(text.c_str());
+        ASSERT_EQ(items.size(), (tokens + 1) / 2) << "'" << text << "'";
+        std::string rebuilt;
+        for (const FlaggedItem& item : items) {
+            ASSERT_FALSE(item.item.empty());
+            ASSERT_FALSE(item.mark.empty());
+            ASSERT_EQ(item.item.find(' '), std::string::npos);
+            ASSERT_EQ(item.mark.find(' '), std::string::npos);
+            rebuilt += item.item + " " + item.mark + " ";
+        }
+        // Reading the rebuilt text gives the same pairs.
+        EXPECT_EQ(Describe(ParseFlaggedList(rebuilt.c_str())), Describe(items));
+    }
 }

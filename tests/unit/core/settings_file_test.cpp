@@ -403,3 +403,27 @@ TEST(SettingsText, EncodingOfStoredValues) {
     DecodeSettingsText("a\\nb\\\\nc\\x", field);
     EXPECT_STREQ(field, "a\r\nb\\nc\\x");
 }
+
+TEST(SettingsText, DecodingAnyValueStaysInsideTheField) {
+    std::mt19937 random(11);
+    const char alphabet[] = {'\\', '\\', 'n', 'x', '\r', '\n', '"'};
+    char field[kSettingsTextSize + 16];
+    for (int round = 0; round < 300; ++round) {
+        std::string value;
+        std::size_t length = random() % 9000;
+        for (std::size_t i = 0; i < length; ++i) value += alphabet[random() % sizeof alphabet];
+        std::memset(field, 0x55, sizeof field);
+        DecodeSettingsText(value.c_str(), field);
+        const std::size_t decoded = std::strlen(field);
+        ASSERT_LE(decoded, kSettingsTextSize - 1);
+        for (std::size_t i = kSettingsTextSize; i < sizeof field; ++i) ASSERT_EQ(field[i], 0x55);
+        // Texts that fit come back from their encoding exactly.
+        if (value.size() < kSettingsTextSize && value.find('\r') == std::string::npos &&
+            value.find('\n') == std::string::npos) {
+            std::string stored = EncodeSettingsText(value.c_str());
+            if (stored.size() > 1 && stored.front() == '"' && stored != value) stored = stored.substr(1, stored.size() - 2);
+            DecodeSettingsText(stored.c_str(), field);
+            ASSERT_EQ(std::string(field), value);
+        }
+    }
+}
