@@ -16,6 +16,9 @@
 
 namespace {
 
+// More than the widest list can show.
+constexpr std::size_t kMaxDrawnCharacters = 256;
+
 const RefusalTexts kRotationRefusal = {
     "Map not added",
     "The map name \"%s\" contains a blank. The rotation list separates its entries with "
@@ -33,9 +36,12 @@ const struct {
     {IDC_MAPS_UP, 140}, {IDC_MAPS_DOWN, 141}, {IDC_MAPS_USE_MAP, 142},
 };
 
+// The text of an item of the Maps or Mods Found list, whose texts are at
+// most kMaxListTextLength characters. Longer items are not read: under Wine
+// an ANSI LB_GETTEXT of 512 characters or more overruns the stack.
 std::string ItemText(HWND list, int index) {
     const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return std::string();
+    if (length == LB_ERR || length > static_cast<LRESULT>(kMaxListTextLength)) return std::string();
     std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
     SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     return std::string(text.data());
@@ -47,23 +53,23 @@ void InsertMarkedItem(HWND list, int index, const MarkedEntry& entry) {
     if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), entry.marked ? 1 : 0);
 }
 
-// Brings the list box in line with `wanted`, touching only the items that
-// differ, and selects `selection` (-1: none).
-void ShowMarkedList(HWND list, const MarkedList& wanted, int selection) {
-    const MarkedList shown = ReadMarkedList(list);
+// Brings the list box, which shows `shown`, in line with `wanted`, touching
+// only the items that differ, and selects `selection` (-1: none).
+void ShowMarkedList(HWND list, const MarkedList& shown, const MarkedList& wanted, int selection) {
+    const int shownCount = static_cast<int>(shown.Size());
     const int wantedCount = static_cast<int>(wanted.Size());
     for (int i = 0; i < wantedCount; ++i) {
-        if (i < static_cast<int>(shown.Size()) && shown.At(i).text == wanted.At(i).text) {
+        if (i < shownCount && shown.At(i).text == wanted.At(i).text) {
             if (shown.At(i).marked != wanted.At(i).marked) {
                 SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(i), wanted.At(i).marked ? 1 : 0);
             }
             continue;
         }
-        if (i < static_cast<int>(shown.Size())) SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(i), 0);
+        if (i < shownCount) SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(i), 0);
         InsertMarkedItem(list, i, wanted.At(i));
     }
-    while (SendMessageA(list, LB_GETCOUNT, 0, 0) > wantedCount) {
-        SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(wantedCount), 0);
+    for (int i = shownCount - 1; i >= wantedCount; --i) {
+        SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(i), 0);
     }
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selection), 0);
     InvalidateRect(list, nullptr, FALSE);
@@ -100,17 +106,6 @@ void FillMapsList(HWND list, const ServerSettings& settings) {
 
 // ---- Marked lists ------------------------------------------------------------
 
-MarkedList ReadMarkedList(HWND list) {
-    MarkedList items;
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        const bool marked = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == 1;
-        // Items only ever come from a MarkedList, so every one fits.
-        items.Append(ItemText(list, i), marked);
-    }
-    return items;
-}
-
 void LoadFlaggedList(HWND list, const char* text) {
     const MarkedList items = MarkedList::FromText(text);
     for (std::size_t i = 0; i < items.Size(); ++i) {
@@ -118,8 +113,8 @@ void LoadFlaggedList(HWND list, const char* text) {
     }
 }
 
-void StoreFlaggedList(HWND list, char* output) {
-    CopyIntoField(output, ReadMarkedList(list).ToText());
+void StoreFlaggedList(const MarkedList& shown, char* output) {
+    CopyIntoField(output, shown.ToText());
 }
 
 int SelectedOrFirstItem(HWND list) {
@@ -132,7 +127,8 @@ int SelectedOrFirstItem(HWND list) {
 
 void RunMarkedListCommand(MarkedListCommand command, HWND source, HWND marked, char* field,
                           const RefusalTexts& refusal) {
-    MarkedList items = ReadMarkedList(marked);
+    const MarkedList before = MarkedList::FromText(field);
+    MarkedList items = before;
     const LRESULT selected = SendMessageA(marked, LB_GETCURSEL, 0, 0);
     int selection = selected == LB_ERR ? -1 : static_cast<int>(selected);
     bool changed = false;
@@ -177,8 +173,8 @@ void RunMarkedListCommand(MarkedListCommand command, HWND source, HWND marked, c
         break;
     }
     if (!changed) return;
-    ShowMarkedList(marked, items, selection);
-    CopyIntoField(field, items.ToText());
+    ShowMarkedList(marked, before, items, selection);
+    StoreFlaggedList(items, field);
 }
 
 bool DispatchMarkedListCommand(WPARAM wParam, HWND source, HWND marked, char* field,
@@ -217,42 +213,71 @@ void MeasureListItem(HWND dialog, MEASUREITEMSTRUCT* item) {
     item->itemHeight = static_cast<UINT>(metrics.tmHeight);
 }
 
-BOOL DrawListItem(const DRAWITEMSTRUCT* item, bool markBox) {
-    if (item->itemID == static_cast<UINT>(-1)) return FALSE;
-    if (item->itemAction != ODA_DRAWENTIRE && item->itemAction != ODA_SELECT) return TRUE;
+namespace {
+
+// Fills the item's background and sets the text colour; true when the item
+// is to be drawn at all.
+bool BeginItem(const DRAWITEMSTRUCT* item, BOOL& result) {
+    if (item->itemID == static_cast<UINT>(-1)) {
+        result = FALSE;
+        return false;
+    }
+    result = TRUE;
+    if (item->itemAction != ODA_DRAWENTIRE && item->itemAction != ODA_SELECT) return false;
+    const bool selected = (item->itemState & ODS_SELECTED) != 0;
+    SetBkMode(item->hDC, TRANSPARENT);
+    FillRect(item->hDC, &item->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetTextColor(item->hDC, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    return true;
+}
+
+void EndItem(const DRAWITEMSTRUCT* item) {
+    if (item->itemState & ODS_SELECTED) DrawFocusRect(item->hDC, &item->rcItem);
+}
+
+// Only the start of a long text can be seen in the list's width.
+int DrawnLength(const std::string& text) {
+    return static_cast<int>(text.size() < kMaxDrawnCharacters ? text.size() : kMaxDrawnCharacters);
+}
+
+}  // namespace
+
+BOOL DrawMarkedItem(const DRAWITEMSTRUCT* item, const char* field) {
+    BOOL result = TRUE;
+    if (!BeginItem(item, result)) return result;
+    const MarkedList shown = MarkedList::FromText(field);
+    const std::string text = item->itemID < shown.Size() ? shown.At(item->itemID).text : std::string();
 
     HDC dc = item->hDC;
-    const RECT& rc = item->rcItem;
-    const int top = rc.top;
-    const int h = rc.bottom - rc.top;
+    const int left = item->rcItem.left;
+    const int top = item->rcItem.top;
+    const int h = item->rcItem.bottom - item->rcItem.top;
     const int s = h - 6;
-    const int left = rc.left;
-    const std::string text = ItemText(item->hwndItem, static_cast<int>(item->itemID));
-    const bool selected = (item->itemState & ODS_SELECTED) != 0;
-
-    SetBkMode(dc, TRANSPARENT);
-    FillRect(dc, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
-    if (markBox) {
-        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-        HGDIOBJ previous = SelectObject(dc, pen);
-        const POINT box[5] = {{left + 3, top + 2}, {left + s + 3, top + 2}, {left + s + 3, top + 2 + s},
-                              {left + 3, top + 2 + s}, {left + 3, top + 2}};
-        Polyline(dc, box, 5);
-        if (item->itemData == 1) {
-            const POINT down[2] = {{left + 3, top + 2}, {left + s + 3, top + 2 + s}};
-            const POINT up[2] = {{left + 3, top + 2 + s}, {left + s + 3, top + 2}};
-            Polyline(dc, down, 2);
-            Polyline(dc, up, 2);
-        }
-        TextOutA(dc, left + h, top, text.c_str(), static_cast<int>(text.size()));
-        SelectObject(dc, previous);
-        DeleteObject(pen);
-    } else {
-        TextOutA(dc, left + 2, top, text.c_str(), static_cast<int>(text.size()));
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+    HGDIOBJ previous = SelectObject(dc, pen);
+    const POINT box[5] = {{left + 3, top + 2}, {left + s + 3, top + 2}, {left + s + 3, top + 2 + s},
+                          {left + 3, top + 2 + s}, {left + 3, top + 2}};
+    Polyline(dc, box, 5);
+    if (item->itemData == 1) {
+        const POINT down[2] = {{left + 3, top + 2}, {left + s + 3, top + 2 + s}};
+        const POINT up[2] = {{left + 3, top + 2 + s}, {left + s + 3, top + 2}};
+        Polyline(dc, down, 2);
+        Polyline(dc, up, 2);
     }
-    if (selected) DrawFocusRect(dc, &rc);
-    return TRUE;
+    TextOutA(dc, left + h, top, text.c_str(), DrawnLength(text));
+    SelectObject(dc, previous);
+    DeleteObject(pen);
+    EndItem(item);
+    return result;
+}
+
+BOOL DrawPlainItem(const DRAWITEMSTRUCT* item) {
+    BOOL result = TRUE;
+    if (!BeginItem(item, result)) return result;
+    const std::string text = ItemText(item->hwndItem, static_cast<int>(item->itemID));
+    TextOutA(item->hDC, item->rcItem.left + 2, item->rcItem.top, text.c_str(), DrawnLength(text));
+    EndItem(item);
+    return result;
 }
 
 // ---- The page ------------------------------------------------------------------
@@ -299,7 +324,8 @@ INT_PTR CALLBACK MapsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_DRAWITEM:
         if (wParam != IDC_MAPS_ROTATION) return FALSE;
-        return DrawListItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), true);
+        return DrawMarkedItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam),
+                              GetServerSettings()->MapRotationList);
     default:
         return FALSE;
     }

@@ -2,6 +2,11 @@
 // between an owner-drawn list box and its flagged-list text, the editing
 // commands both pages share, and the drawing of their items. The rules of
 // each edit live in MarkedList; these routines only mirror it in the box.
+//
+// The settings text is the truth and the list box its picture: texts are
+// read back from the settings text, never from the box. (Wine hands an ANSI
+// LB_GETTEXT to the control through a fixed 512-character buffer and
+// overruns its stack on longer items, and a stored list may hold any text.)
 #pragma once
 
 #include <windows.h>
@@ -11,12 +16,9 @@
 // Fills an empty list box from the flagged-list text; each item's item data
 // is its mark, 1 or 0.
 void LoadFlaggedList(HWND list, const char* text);
-// Rebuilds the flagged-list text of the list box into `output`, a settings
-// text of kSettingsTextSize bytes.
-void StoreFlaggedList(HWND list, char* output);
-
-// The list box's items as a MarkedList.
-MarkedList ReadMarkedList(HWND list);
+// Writes the flagged-list text of the list the box shows into `output`, a
+// settings text of kSettingsTextSize bytes.
+void StoreFlaggedList(const MarkedList& shown, char* output);
 
 // The selected item; with none, the first item is selected and taken; -1 when
 // the list is empty.
@@ -32,8 +34,9 @@ struct RefusalTexts {
     const char* tooLong;
 };
 
-// Runs one editing command on `marked` (Add takes its text from `source`),
-// and when the list changed writes it back into `field` at once.
+// Runs one editing command on the list kept in `field` and shown in
+// `marked` (Add takes its text from `source`); when the list changed, the
+// box and the field are updated at once.
 void RunMarkedListCommand(MarkedListCommand command, HWND source, HWND marked, char* field,
                           const RefusalTexts& refusal);
 
@@ -45,7 +48,9 @@ bool DispatchMarkedListCommand(WPARAM wParam, HWND source, HWND marked, char* fi
 // Item height of the owner-drawn lists: the text height of the page's
 // window device context.
 void MeasureListItem(HWND dialog, MEASUREITEMSTRUCT* item);
-// Draws one item: highlight or window colour, then (with `markBox`) the box
-// at the left, crossed when the item data is 1, and the text beside it, or
-// the text alone near the left edge. Returns FALSE for the "no item" call.
-BOOL DrawListItem(const DRAWITEMSTRUCT* item, bool markBox);
+// Draws one item: highlight or window colour, then the box at the left,
+// crossed when the item data is 1, and the text beside it; the text is taken
+// from `field`, the settings text the list shows.
+BOOL DrawMarkedItem(const DRAWITEMSTRUCT* item, const char* field);
+// Draws one item of a plain owner-drawn list: the text near the left edge.
+BOOL DrawPlainItem(const DRAWITEMSTRUCT* item);

@@ -1,7 +1,7 @@
 #include "maps/unique_text_list.h"
 
 bool UniqueTextList::AppendOnce(std::string_view text) {
-    if (index_.count(text) != 0) return false;
+    if (text.size() > kMaxListTextLength || index_.count(text) != 0) return false;
     items_.emplace_back(text);
     index_.insert(items_.back());
     return true;

@@ -10,11 +10,16 @@
 #include <string_view>
 #include <unordered_set>
 
+// A map text or mod name is at most this long: longer ones are not listed.
+// (No file name is longer; an archive entry name could be, but no map's is.)
+constexpr std::size_t kMaxListTextLength = 255;
+
 class UniqueTextList {
 public:
     // Exact, case-sensitive, byte-wise equality; no length bound.
     bool Contains(std::string_view text) const { return index_.count(text) != 0; }
-    // Appends the text unless an equal one is present; true when appended.
+    // Appends the text unless an equal one is present or it is longer than
+    // kMaxListTextLength; true when appended.
     bool AppendOnce(std::string_view text);
     void Clear();
     std::size_t Size() const { return items_.size(); }

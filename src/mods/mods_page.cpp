@@ -85,7 +85,8 @@ INT_PTR CALLBACK ModsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_DRAWITEM:
         if (wParam != IDC_MODS_IN_USE && wParam != IDC_MODS_FOUND) return FALSE;
-        return DrawListItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), wParam == IDC_MODS_IN_USE);
+        if (wParam == IDC_MODS_FOUND) return DrawPlainItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return DrawMarkedItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), GetServerSettings()->ModuleUseList);
     default:
         return FALSE;
     }

@@ -41,15 +41,18 @@ TEST(UniqueTextList, KeepsFirstFindingOrderAndExactCaseSensitiveDuplicates) {
     EXPECT_FALSE(ListContainsText(list, "maps/dm/a"));
 }
 
-TEST(UniqueTextList, ComparesLongTextsWhole) {
-    // Texts that agree in their first 300 characters are still different.
-    const std::string stem(300, 'm');
+TEST(UniqueTextList, ComparesLongTextsWholeUpTo255Characters) {
+    // Texts that agree in their first 254 characters are still different.
+    const std::string stem(254, 'm');
     UniqueTextList list;
     AddListItemOnce(list, (stem + "a").c_str());
     AddListItemOnce(list, (stem + "b").c_str());
     AddListItemOnce(list, (stem + "a").c_str());
+    // One character more than a list text may hold: not listed.
+    AddListItemOnce(list, (stem + "ab").c_str());
     ASSERT_EQ(list.Size(), 2u);
     EXPECT_EQ(list.At(1), stem + "b");
+    EXPECT_FALSE(ListContainsText(list, (stem + "ab").c_str()));
 }
 
 TEST(MarkedList, ReadsAndWritesTheFlaggedForm) {

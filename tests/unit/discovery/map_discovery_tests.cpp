@@ -163,16 +163,19 @@ TEST(MapDiscoveryEdges, ArchivesOfAFolderComeInFileSystemOrder) {
 
 TEST(MapDiscoveryEdges, SingleArchiveFilter) {
     FixtureFolder folder;
-    folder.WriteArchive("a.rez", {"maps/dm/x.bsp", "Maps/dm/y.bsp", "data/maps/dm/z.bsp", "maps/dmz.bsp"});
+    const std::string longest = "maps/dm/" + std::string(243, 'L') + ".bsp";  // 255 characters
+    folder.WriteArchive("a.rez", {"maps/dm/x.bsp", "Maps/dm/y.bsp", "data/maps/dm/z.bsp", "maps/dmz.bsp",
+                                  longest, "maps/dm/" + std::string(244, 'T') + ".bsp"});
     UniqueTextList list;
     AddArchiveMaps(folder.PathOf("a.rez").c_str(), list, true);
     // Letter case counts: Maps/dm/ is no maps/dm/.
-    EXPECT_EQ(ListTexts(list), (Names{"data/maps/dm/z.bsp", "maps/dm/x.bsp"}));
+    // Names longer than 255 characters are not listed.
+    EXPECT_EQ(ListTexts(list), (Names{"data/maps/dm/z.bsp", longest, "maps/dm/x.bsp"}));
     list.Clear();
     AddArchiveMaps(folder.PathOf("a.rez").c_str(), list, false);
-    EXPECT_EQ(list.Size(), 4u);
+    EXPECT_EQ(list.Size(), 5u);
     AddArchiveMaps(folder.PathOf("missing.rez").c_str(), list, false);
-    EXPECT_EQ(list.Size(), 4u);
+    EXPECT_EQ(list.Size(), 5u);
 }
 
 TEST(MapDiscoveryEdges, CurrentFolderAndDocumentsFolderAreTheDefaults) {
