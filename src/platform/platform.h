@@ -82,7 +82,9 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    bool Open(const char* path);  // shared read access, existing files only
+    // Shared read access, existing files only. `sequentialScan` tells the
+    // system the file will be read front to back (FILE_FLAG_SEQUENTIAL_SCAN).
+    bool Open(const char* path, bool sequentialScan = false);
     void Close();
     bool IsOpen() const;
     // Size of the file in bytes; 0 when not open.

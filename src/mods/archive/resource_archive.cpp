@@ -354,7 +354,7 @@ std::unique_ptr<platform::ReadOnlyFile> ResourceArchive::OpenEntryFile(const Ent
                                                                        std::uint32_t) {
     if (!entry) return nullptr;
     std::unique_ptr<platform::ReadOnlyFile> file(new (std::nothrow) platform::ReadOnlyFile);
-    if (!file || !file->Open(GetPath())) return nullptr;
+    if (!file || !file->Open(GetPath(), true)) return nullptr;
     if (!file->Seek(entry->dataOffset)) return nullptr;
     return file;
 }

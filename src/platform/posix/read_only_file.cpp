@@ -23,7 +23,7 @@ inline void* Slot(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1
 
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
-bool ReadOnlyFile::Open(const char* path) {
+bool ReadOnlyFile::Open(const char* path, bool sequentialScan) {
     Close();
     if (!path) return false;
     const std::string hostPath = HostPath(path);
@@ -38,6 +38,7 @@ bool ReadOnlyFile::Open(const char* path) {
         ::close(fd);
         return false;
     }
+    if (sequentialScan) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     handle_ = Slot(fd);
     return true;
 }

@@ -15,11 +15,11 @@ inline HANDLE Handle(void* handle) { return static_cast<HANDLE>(handle); }
 
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
-bool ReadOnlyFile::Open(const char* path) {
+bool ReadOnlyFile::Open(const char* path, bool sequentialScan) {
     Close();
     if (!path) return false;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (sequentialScan ? FILE_FLAG_SEQUENTIAL_SCAN : 0);
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = file;
     return true;
