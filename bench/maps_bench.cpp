@@ -1,9 +1,13 @@
 // Time to build the Maps list (the whole discovery the Maps/Rotation page
 // runs when it is shown) for installs of 500 and of 5,000 maps, and the
-// ratio of the two (BENCH_KEEP=1 keeps the generated installs). Half of each install's maps sit in game archives
-// (some entries compressed), a quarter loose in the three map folders and a
+// ratio of the two. Half of each install's maps sit in game archives (some
+// entries compressed), a quarter loose in the three map folders and a
 // quarter in the archives of two mods in use, each archive holding 50 maps
 // beside some other entries. Prints figures; judges nothing.
+//
+//     maps_bench [SMALL LARGE]      other sizes, to look at the trend
+//     BENCH_RUNS=N                  runs per size (best counts; 15 by default)
+//     BENCH_KEEP=1                  leaves the generated installs in place
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -21,7 +25,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kMapsPerArchive = 50;
-// Runs per size (BENCH_RUNS overrides); the best run counts.
 const int kRuns = std::getenv("BENCH_RUNS") ? std::atoi(std::getenv("BENCH_RUNS")) : 15;
 
 std::string InterfacePath(const fs::path& path) {
@@ -86,7 +89,6 @@ double TimeDiscovery(const MapSources& sources, std::size_t& listed) {
 int main(int argc, char** argv) {
     const fs::path root = fs::temp_directory_path() / ("servolt-maps-bench-" + std::to_string(
         std::chrono::steady_clock::now().time_since_epoch().count()));
-    // Other sizes may be given for a look at the trend: maps_bench 500 50000.
     const int sizes[] = {argc > 2 ? std::atoi(argv[1]) : 500, argc > 2 ? std::atoi(argv[2]) : 5000};
     double times[2] = {};
     for (int i = 0; i < 2; ++i) {
