@@ -198,29 +198,4 @@ TEST(Decoders, RoundTripThroughTheWritersEncoders) {
     }
 }
 
-TEST(Decoders, OutputBoundsHoldForTheDensestStreams) {
-    // The densest LZSS stream: a literal, then references of 18 bytes.
-    std::string same(1 + 18 * 100, 'k');
-    const Bytes lzss = rezwriter::EncodeLzss(same);
-    EXPECT_LE(same.size(), MaxLzssOutput(std::uint32_t(lzss.size())));
-    const Bytes rle = rezwriter::EncodeRle(same);
-    EXPECT_LE(same.size(), MaxRleOutput(std::uint32_t(rle.size())));
-    // Two bytes of RLE give at most 129; one byte gives nothing.
-    EXPECT_EQ(MaxRleOutput(2), 129u);
-    EXPECT_EQ(MaxRleOutput(1), 0u);
-    EXPECT_EQ(MaxLzssOutput(3), 27u);
-}
-
-TEST(MethodCodes, OnlyTheThreeKnownCodesAreFound) {
-    ASSERT_NE(FindMethod(kMethodNone), nullptr);
-    EXPECT_EQ(FindMethod(kMethodNone)->decoder, nullptr);
-    EXPECT_EQ(FindMethod(kMethodLzss)->decoder, DecodeLzss);
-    EXPECT_EQ(FindMethod(kMethodRle)->decoder, DecodeRle);
-    // "RLE" with a zero byte instead of the blank.
-    EXPECT_EQ(FindMethod(0x00454C52u), nullptr);
-    unsigned char bytes[4] = {'R', 'L', 'E', ' '};
-    std::uint32_t word = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t(bytes[3]) << 24);
-    EXPECT_EQ(word, kMethodRle);
-}
-
 }  // namespace
