@@ -217,3 +217,24 @@ def scenario_maps_refusals(env):
               "MapRotationList kept whole")
         ui.click(EXIT)
         equal(fx.wait_exit(), 0, "exit code")
+
+
+def scenario_maps_marks_from_the_settings_file(env):
+    """Marks other than 0 read from the settings file show crossed and are
+    stored back as 1; a final pair without its blank reads the same."""
+    with Fixture(env, "maps-marks") as fx:
+        fx.write_user_file("Servolt.ini", b"[Basic]\r\nGameType=1\r\n[Maps]\r\nMapRotationList=maps/dm/a 2 maps/dm/b 0\r\n")
+        ui = fx.start()
+        ui.tab(MAPS_TAB)
+        equal(rotation_of(ui), ["maps/dm/a*", "maps/dm/b"], "rotation from the settings file")
+        double_click(ui, ROTATION, 1)
+        equal(rotation_of(ui), ["maps/dm/a*", "maps/dm/b*"], "both marked")
+        ui.click(SAVE_CONFIG)
+        ui.no_box(500)
+        equal(ini_value(fx.read_user_file("Servolt.ini"), "MapRotationList"), '"maps/dm/a 1 maps/dm/b 1 "',
+              "MapRotationList")
+        cfg = fx.read_user_file("server.cfg")
+        equal(cfg_line(cfg, b"sv_maplist "), b'sv_maplist "2 maps/dm/a;TeamSwap;2 maps/dm/b;TeamSwap;"', "sv_maplist")
+        equal(cfg_line(cfg, b"map "), b'map "maps/dm/a"', "map line from the rotation's first map")
+        ui.click(EXIT)
+        equal(fx.wait_exit(), 0, "exit code")
