@@ -4,21 +4,11 @@
 #include "shell/shell.h"
 
 #include "page_ids.h"
+#include "pages/pages.h"
 #include "shell/core/ui_text.h"
 #include "shell_ids.h"
 
 #include <commctrl.h>
-
-// Entry points of the pages.
-INT_PTR CALLBACK BasicPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK AdvancedPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK Advanced2PageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK TeamPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK LimitsPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK MapsPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK WeaponsPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK ExplosivesPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK ModsPageProc(HWND, UINT, WPARAM, LPARAM);
 
 namespace {
 
@@ -56,6 +46,11 @@ HWND CreateSettingsPage(HINSTANCE instance, HWND tabControl, const SettingsPage&
 
 void DestroyCurrentPage() {
     if (g_currentPage) {
+        // A click on a tab does not take the focus, so a box still being
+        // edited would go down with its page before telling the record.
+        // Taking the focus first lets the page store it (EN_KILLFOCUS).
+        HWND focus = GetFocus();
+        if (focus && (focus == g_currentPage || IsChild(g_currentPage, focus))) SetFocus(g_tabControl);
         DestroyWindow(g_currentPage);
         g_currentPage = nullptr;
     }
@@ -74,6 +69,9 @@ HWND CreatePageHost(HINSTANCE instance, HWND mainWindow) {
     GetClientRect(mainWindow, &client);
     g_tabControl = CreateWindowExA(0, "SysTabControl32", "", WS_CHILD | WS_VISIBLE, (client.right - kTabWidth) / 2,
                                    kTabTop, kTabWidth, kTabHeight, mainWindow, nullptr, instance, nullptr);
+    // The pages' own font rather than the bold system font: with it all
+    // nine labels fit in one row and no tab hides behind scroll arrows.
+    SendMessageA(g_tabControl, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     for (int index = 0; index < kPageCount; ++index) {
         TCITEMA item = {};
         item.mask = TCIF_TEXT;
