@@ -30,6 +30,8 @@ const SettingsPage kPages[kPageCount] = {
 const int kTabWidth = 616;
 const int kTabHeight = 336;
 const int kTabTop = 16;
+const int kTabLabelPadding = 3;  // pixels left and right of a tab's label
+const int kTabLabelPaddingHeight = 3;
 
 // Builds a page inside the tab control and places it: centred across, its
 // top at the sum of the first tab's top and bottom edges.
@@ -69,9 +71,11 @@ HWND CreatePageHost(HINSTANCE instance, HWND mainWindow) {
     GetClientRect(mainWindow, &client);
     g_tabControl = CreateWindowExA(0, "SysTabControl32", "", WS_CHILD | WS_VISIBLE, (client.right - kTabWidth) / 2,
                                    kTabTop, kTabWidth, kTabHeight, mainWindow, nullptr, instance, nullptr);
-    // The pages' own font rather than the bold system font: with it all
-    // nine labels fit in one row and no tab hides behind scroll arrows.
+    // The pages' own font rather than the bold system font, and a little
+    // less room around each label: so all nine tabs fit in one row and none
+    // hides behind scroll arrows.
     SendMessageA(g_tabControl, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SendMessageA(g_tabControl, TCM_SETPADDING, 0, MAKELPARAM(kTabLabelPadding, kTabLabelPaddingHeight));
     for (int index = 0; index < kPageCount; ++index) {
         TCITEMA item = {};
         item.mask = TCIF_TEXT;
