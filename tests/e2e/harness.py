@@ -400,10 +400,11 @@ class Fixture:
             self.ui.close()
             self.ui = None
 
-    def screenshot(self, name, which="main"):
+    def screenshot(self, name, which="main", settle=0.4):
         """The main window (or the message box) as the operator sees it, into
         the suite's screenshot folder."""
         x, y, w, h = self.ui.rect(which)
+        time.sleep(settle)  # let the window finish painting
         out = os.path.join(self.env.shots, name + ".png")
         subprocess.run(["import", "-display", self.env.environ["DISPLAY"], "-window", "root",
                         "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", out],
