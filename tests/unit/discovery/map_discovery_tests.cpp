@@ -149,7 +149,7 @@ TEST(MapDiscoveryEdges, LooseNamesKeepTheirCaseAndComeInFileSystemOrder) {
 TEST(MapDiscoveryEdges, ArchivesOfAFolderComeInFileSystemOrder) {
     FixtureFolder game;
     FixtureFolder user;
-    for (const std::string& name : {"k", "b", "x", "a", "m"}) {
+    for (const std::string name : {"k", "b", "x", "a", "m"}) {
         game.WriteArchive("main\\" + name + ".rez", {"maps/dm/" + name + "2.bsp", "maps/dm/" + name + "1.bsp"});
     }
     Names expected;
