@@ -196,6 +196,9 @@ class Driver:
     def attach(self, timeout_ms=60000):
         return int(self.cmd("attach %d" % timeout_ms))
 
+    def wait_class(self, window_class, timeout_ms=60000):
+        self.cmd("waitclass %s %d" % (window_class, timeout_ms))
+
     def gone(self, timeout_ms=10000):
         self.cmd("gone %d" % timeout_ms)
 

@@ -279,6 +279,22 @@ void Handle(const std::string& line) {
         g_tid = GetWindowThreadProcessId(g_main, &g_pid);
         return Ok(std::to_string(g_pid));
     }
+    if (cmd == "waitclass") {  // waitclass <class> <timeout ms>: a visible top-level window
+        if (a.size() < 3) return Fail("waitclass <class> <timeout ms>");
+        DWORD start = GetTickCount(), ms = static_cast<DWORD>(ToInt(a[2]));
+        for (;;) {
+            HWND w = FindWindowA(a[1].c_str(), nullptr);
+            if (w && IsWindowVisible(w)) return Ok();
+            if (GetTickCount() - start >= ms) return Fail("no such window");
+            Sleep(2);
+        }
+    }
+    if (cmd == "closeclass") {  // closeclass <class>: WM_CLOSE posted to that window
+        HWND w = a.size() > 1 ? FindWindowA(a[1].c_str(), nullptr) : nullptr;
+        if (!w) return Fail("no such window");
+        PostMessageA(w, WM_CLOSE, 0, 0);
+        return Ok();
+    }
     if (cmd == "gone") {  // gone <timeout ms>: the main window has closed
         DWORD ms = a.size() > 1 ? static_cast<DWORD>(ToInt(a[1])) : 10000;
         return Wait(ms, MainGone) ? Ok() : Fail("main window still open");

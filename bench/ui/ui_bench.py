@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""UI benchmark of Servolt.exe under Wine; prints figures, never fails on
+them.
+
+  idle   processor time used by Servolt.exe (and by the wineserver that
+         serves it) over 10 s of an open, untouched window, as a share of
+         one core; target under 1 %.
+  start  time from starting the program to its window being visible, for
+         Servolt.exe and for a minimal Win32 window program started the same
+         way under the same Wine; the ratio of the medians, target at most
+         1.5.
+
+    ui_bench.py SERVOLT_EXE MINIMAL_EXE DRIVER_EXE SERVER_EXE WORK_FOLDER [RUNS]
+"""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.join(HERE, "..", "..")
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+
+from harness import Driver, Env  # noqa: E402
+
+IDLE_SECONDS = 10.0
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_ticks(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime + stime
+
+
+def processes_with(text, prefix=None):
+    """Our own processes whose command line holds `text` (and, when given,
+    whose environment names the Wine prefix)."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                cmdline = f.read().replace(b"\0", b" ").decode("latin-1")
+            if text not in cmdline:
+                continue
+            if prefix is not None:
+                with open("/proc/%s/environ" % entry, "rb") as f:
+                    if ("WINEPREFIX=" + prefix).encode() not in f.read().split(b"\0"):
+                        continue
+            found.append(int(entry))
+        except OSError:
+            continue
+    return found
+
+
+def start(env, exe, game):
+    return subprocess.Popen([env.wine_run, exe], cwd=game, env=env.environ, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True)
+
+
+def time_start(env, driver, exe, window_class, game):
+    began = time.monotonic()
+    proc = start(env, exe, game)
+    driver.wait_class(window_class)
+    elapsed = time.monotonic() - began
+    time.sleep(0.3)
+    driver.cmd("closeclass " + window_class)
+    proc.wait(timeout=30)
+    return elapsed
+
+
+def main():
+    servolt, minimal, driver_exe, server, work = sys.argv[1:6]
+    runs = int(sys.argv[6]) if len(sys.argv) > 6 else 11
+    env = Env(servolt, driver_exe, server, os.path.join(work, "shots"), work,
+              os.path.join(ROOT, "scripts", "wine-run"))
+    env.ensure_display()
+    env.prepare_prefix()
+    game = tempfile.mkdtemp(prefix="game-", dir=env.work)
+    shutil.copyfile(server, os.path.join(game, "vantrel_server.exe"))
+    driver = Driver(env)
+    prefix = os.path.join(env.wine_dir, "prefix")
+    try:
+        # Warm-up: the wineserver, the virtual desktop and the file cache.
+        for exe, cls in ((minimal, "SERVOLT_MINIMAL_WINDOW"), (servolt, "VANTREL_SERVER_SETUP")):
+            time_start(env, driver, exe, cls, game)
+
+        # Idle: the window open and left alone.
+        proc = start(env, servolt, game)
+        driver.attach()
+        time.sleep(2.0)
+        app = processes_with("Servolt.exe", prefix)
+        server_pids = [p for p in processes_with("wineserver", prefix)]
+        before = {p: cpu_ticks(p) for p in app + server_pids}
+        time.sleep(IDLE_SECONDS)
+        after = {p: cpu_ticks(p) for p in before}
+        driver.post_close()
+        proc.wait(timeout=30)
+        app_share = sum(after[p] - before[p] for p in app) / TICKS / IDLE_SECONDS * 100
+        server_share = sum(after[p] - before[p] for p in server_pids) / TICKS / IDLE_SECONDS * 100
+        print("idle processor use over %.0f s: Servolt.exe %.2f %% of a core, wineserver %.2f %% "
+              "(target: under 1 %%; tick %.0f ms)" % (IDLE_SECONDS, app_share, server_share, 1000.0 / TICKS))
+
+        # Start-up to a visible window, alternating the two programs.
+        times = {"minimal": [], "servolt": []}
+        for _ in range(runs):
+            times["minimal"].append(time_start(env, driver, minimal, "SERVOLT_MINIMAL_WINDOW", game))
+            times["servolt"].append(time_start(env, driver, servolt, "VANTREL_SERVER_SETUP", game))
+        for name, values in times.items():
+            print("start-up to a visible window, %-8s median %.3f s (min %.3f, max %.3f, %d runs)"
+                  % (name, statistics.median(values), min(values), max(values), len(values)))
+        ratio = statistics.median(times["servolt"]) / statistics.median(times["minimal"])
+        best = min(times["servolt"]) / min(times["minimal"])
+        print("start-up ratio Servolt.exe / minimal window: %.2f of the medians, %.2f of the fastest runs "
+              "(target: at most 1.5)" % (ratio, best))
+        print("machine load average during the run: %.2f on %d cores (other work makes the figures noisy)"
+              % (os.getloadavg()[0], os.cpu_count()))
+    finally:
+        driver.close()
+        env.stop_display()
+        shutil.rmtree(game, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
