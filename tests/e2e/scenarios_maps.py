@@ -133,9 +133,7 @@ def scenario_maps_rotation_and_save(env):
         equal(fx.wait_exit(), 0, "exit code")
 
     # The next start shows the same rotation with its marks.
-    reload = Fixture(env, "maps-rotation-reload")
-    reload.clear_user_folder = lambda: None  # before entering, which would clear it
-    with reload as fx:
+    with Fixture(env, "maps-rotation-reload", keep_user_folder=True) as fx:
         make_game(fx.game)
         ui = fx.start()
         ui.tab(MAPS_TAB)
