@@ -47,9 +47,10 @@ def main():
         return 0
     env = harness.Env(args.servolt, args.driver, args.server, args.shots, args.work, args.wine_run)
     # A run of scripts/test gives a fresh Wine folder for its unit tests; the
-    # suite keeps its own prefix (with a virtual desktop) beside it.
+    # suite's own prefix (with a virtual desktop) goes inside it, so it is
+    # fresh for each run as well.
     if os.environ.get("SERVOLT_WINE_DIR"):
-        env.wine_dir = os.environ["SERVOLT_WINE_DIR"].rstrip("/") + "-e2e"
+        env.wine_dir = os.path.join(os.environ["SERVOLT_WINE_DIR"], "e2e")
         env.environ["SERVOLT_WINE_DIR"] = env.wine_dir
         os.makedirs(env.wine_dir, exist_ok=True)
     failed = 0

@@ -2,6 +2,7 @@
 launch, bad input and the keyboard. Each scenario_<name>(env) is one ctest
 test (see run_e2e.py)."""
 import os
+import re
 import shutil
 import tempfile
 
@@ -19,6 +20,9 @@ NO_MAP_TEXT = ("A map has not been selected in the use maps or the rotation list
 NO_MAP_CAPTION = "Server can not be started"
 NOT_FOUND_TEXT = "Failed to locate: "
 NOT_FOUND_CAPTION = "Can not find server"
+SAVE_FAILED_TEXT = "Can not write configuration to: "
+SAVE_FAILED_CAPTION = "Launch aborted"
+INI_FAILED_CAPTION = "Error while reading or writing INI"
 COMMAND_LINE = " +exec server.cfg"
 
 # Controls used below (tab, id).
@@ -368,6 +372,7 @@ def scenario_launch_from_long_folder(env):
             owner, caption, text = ui.box()
             expected = NOT_FOUND_TEXT + fx_path(folder) + "\\vantrel_server.exe"
             equal((owner, caption, text), ("main", NOT_FOUND_CAPTION, expected), "failure box")
+            fx.screenshot("box-long-folder", "box")
             ui.answer("ok")
             check(fx.running(), "the utility closed")
             equal(fx.server_record(), [], "a server was started")
@@ -464,5 +469,46 @@ def scenario_keyboard(env):
         ui.tab(1)
         ui.tab(0)
         equal(ui.get(MAX_PLAYERS[1]), "31", "typed value")
+        ui.click(EXIT)
+        equal(fx.wait_exit(), 0, "exit code")
+
+
+def scenario_save_failures(env):
+    """A settings file that cannot be written is reported in a box without
+    owner and does not stop the save; a server.cfg that cannot be written
+    stops the launch, with the path in a box of the main window."""
+    with Fixture(env, "save-failures") as fx:
+        os.makedirs(fx.user_path("Servolt.ini"))
+        ui = fx.start()
+        enter(ui, SERVER_NAME, "Unsaved Ini")
+        ui.click(SAVE_CONFIG)
+        boxes = 0
+        while True:
+            try:
+                owner, caption, text = ui.box(3000 if boxes == 0 else 1500)
+            except Exception:
+                break
+            boxes += 1
+            equal((owner, caption), ("none", INI_FAILED_CAPTION), "settings file box")
+            check(re.match(r"^\w+ failed with error \d+: .+", text, re.S), "settings file message %r" % text)
+            if boxes == 1:
+                fx.screenshot("box-settings-file", "box")
+            ui.answer("ok")
+            check(boxes <= 158, "more boxes than keys")
+        check(boxes >= 1, "no box for the settings file")
+        check(b'sv_hostname "Unsaved Ini"' in fx.read_user_file("server.cfg"), "server.cfg not written")
+
+        os.remove(fx.user_path("server.cfg"))
+        os.makedirs(fx.user_path("server.cfg"))
+        os.rmdir(fx.user_path("Servolt.ini"))
+        ui.click(LAUNCH_SERVER)
+        owner, caption, text = ui.box()
+        equal((owner, caption), ("main", SAVE_FAILED_CAPTION), "server.cfg box")
+        check(text.startswith(SAVE_FAILED_TEXT) and text.endswith("\\Brenmoor\\Vantrel(tm)\\server.cfg"),
+              "server.cfg message %r" % text)
+        fx.screenshot("box-server-cfg", "box")
+        ui.answer("ok")
+        check(fx.running(), "the utility closed after a failed save")
+        equal(fx.server_record(), [], "a server was started after a failed save")
         ui.click(EXIT)
         equal(fx.wait_exit(), 0, "exit code")
