@@ -149,6 +149,13 @@ class Env:
                 self.wine("reg", "add", key, "/v", name, "/d", value, "/f",
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
             install_wine_fonts(os.path.join(self.wine_dir, "prefix"))
+            # The desktop that wineboot opened is not a virtual one; end this
+            # prefix's session so that the next program starts with the key.
+            environ = dict(self.environ, WINEPREFIX=os.path.join(self.wine_dir, "prefix"))
+            subprocess.run(["wineserver", "-k"], env=environ, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+            subprocess.run(["wineserver", "-w"], env=environ, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
             open(marker, "w").close()
 
     def documents_folder(self):
