@@ -70,8 +70,7 @@ def main():
             else:
                 raise SystemExit("unknown conversion " + conversion)
     for tab, control, kind, expected in sorted(rows, key=lambda r: (r[0], r[1])):
-        print(("%d %d %s %s" % (tab, control, kind, expected)).rstrip(" ") if kind != "text"
-              else "%d %d %s %s" % (tab, control, kind, expected))
+        print("%d %d %s %s" % (tab, control, kind, expected))
 
 
 if __name__ == "__main__":
