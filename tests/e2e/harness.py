@@ -274,6 +274,14 @@ class Driver:
     def key(self, name):
         return int(self.cmd("key " + name))
 
+    def keys(self, text):
+        """Presses the keys of unshifted letters and digits on the focused
+        control, through the program's queue; returns the control's text."""
+        return unescape(self.cmd("keys " + text))
+
+    def alt_f4(self):
+        self.cmd("altf4")
+
     def choose(self, control, index):
         return int(self.cmd("choose %d %d" % (control, index)))
 

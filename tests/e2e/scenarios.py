@@ -291,7 +291,7 @@ def scenario_use_defaults(env):
 
 def scenario_close_never_saves(env):
     """Exit, the close box and a queued WM_CLOSE end with 0 and save nothing."""
-    for how in ("exit", "close-box", "queued-close"):
+    for how in ("exit", "close-box", "alt-f4", "queued-close"):
         with Fixture(env, "close-" + how) as fx:
             ui = fx.start()
             enter(ui, SERVER_NAME, "Never Saved")
@@ -299,6 +299,9 @@ def scenario_close_never_saves(env):
                 ui.click(EXIT)
             elif how == "close-box":
                 ui.close_box()
+            elif how == "alt-f4":
+                ui.focus(MAX_PLAYERS[1])
+                ui.alt_f4()
             else:
                 ui.post_close()
             equal(fx.wait_exit(), 0, "exit code after " + how)
@@ -472,11 +475,11 @@ def scenario_keyboard(env):
         equal(ui.focus_id(), SAVE_CONFIG, "focus on Save Config")
         after = ui.key("tab")
         check(after in (LAUNCH_SERVER, EXIT, USE_DEFAULTS), "Tab in the control bar went to %d" % after)
-        # Typing through the queue reaches the box that has the focus.
+        # Key presses through the queue are turned into characters.
         ui.tab(0)
         ui.focus(MAX_PLAYERS[1])
         ui.select_all()
-        ui.type("31")
+        equal(ui.keys("31"), "31", "keys typed into Max Players")
         ui.key("tab")
         ui.tab(1)
         ui.tab(0)

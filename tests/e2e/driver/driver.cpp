@@ -515,6 +515,35 @@ void Handle(const std::string& line) {
         }
         return Ok(std::to_string(FocusId()));
     }
+    if (cmd == "altf4") {  // Alt+F4 on the focused control, through the queue
+        HWND f = FocusWindow();
+        if (!f) return Fail("no focus");
+        UINT scan = MapVirtualKeyA(VK_F4, 0);
+        PostMessageA(f, WM_SYSKEYDOWN, VK_F4, 1 | (scan << 16) | (1u << 29));
+        PostMessageA(f, WM_SYSKEYUP, VK_F4, 1 | (scan << 16) | (1u << 29) | (1u << 30) | (1u << 31));
+        return Ok();
+    }
+    if (cmd == "keys") {  // keys <digits and letters>: key presses through the queue
+        HWND f = FocusWindow();
+        if (!f) return Fail("no focus");
+        std::string text = line.size() > 5 ? line.substr(5) : std::string();
+        for (char c : text) {
+            SHORT vk = VkKeyScanA(c);
+            if (vk == -1 || (vk & 0xFF00)) return Fail("only unshifted keys");
+            PostKey(f, static_cast<UINT>(vk & 0xFF));
+        }
+        // The keys are handled in order; wait until the last one has been.
+        int n = GetWindowTextLengthA(f);
+        DWORD start = GetTickCount();
+        for (;;) {
+            Sleep(50);
+            int now = GetWindowTextLengthA(f);
+            if (now == n && GetTickCount() - start > 300) break;
+            n = now;
+            if (GetTickCount() - start > 5000) break;
+        }
+        return Ok(Escape(WindowText(f)));
+    }
     if (cmd == "choose") {  // choose <id> <index>: picks an entry with the arrow keys
         if (a.size() < 3) return Fail("choose <id> <index>");
         HWND w = RequireControl(a[1]);
