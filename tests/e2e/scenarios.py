@@ -481,9 +481,17 @@ def scenario_keyboard(env):
         ui.select_all()
         equal(ui.keys("31"), "31", "keys typed into Max Players")
         ui.key("tab")
+        # Enter in the multi-line welcome message starts a new line there
+        # rather than being taken by the dialog.
+        ui.focus(WELCOME[1])
+        ui.keys("ab")
+        ui.key("enter")
+        equal(ui.keys("cd"), "ab\r\ncd", "welcome message typed with Enter")
+        ui.key("tab")
         ui.tab(1)
         ui.tab(0)
         equal(ui.get(MAX_PLAYERS[1]), "31", "typed value")
+        equal(ui.get(WELCOME[1]), "ab\r\ncd", "welcome message after the round trip")
         ui.click(EXIT)
         equal(fx.wait_exit(), 0, "exit code")
 
