@@ -41,6 +41,17 @@ class DriverError(Exception):
     pass
 
 
+# Assertions shared by every scenario module.
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def equal(actual, expected, what):
+    if actual != expected:
+        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
+
+
 def escape(text):
     out = []
     for ch in text.encode("latin-1"):

@@ -6,7 +6,7 @@ import re
 import shutil
 import tempfile
 
-from harness import EXIT, LAUNCH_SERVER, SAVE_CONFIG, USE_DEFAULTS, Fixture
+from harness import EXIT, LAUNCH_SERVER, SAVE_CONFIG, USE_DEFAULTS, Fixture, check, equal
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN_DEFAULT_CFG = os.path.join(HERE, "..", "unit", "core", "golden", "default.cfg")
@@ -41,16 +41,6 @@ DO_WARMUP = (3, 1132)
 RIFLES_LIMIT = (4, 1126)
 ROTATION_LIST, REMOVE_FROM_ROTATION = 1156, 1153
 RIFLE_AMMO_INIT = (6, 1137)  # blank when negative
-
-
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
 
 
 def load_page_defaults():

@@ -3,7 +3,7 @@ rotation built with ">>", "<<", Up, Down and double-clicks, the start map,
 and what Save Config and Launch Server then write."""
 import os
 
-from harness import EXIT, LAUNCH_SERVER, SAVE_CONFIG, Fixture
+from harness import EXIT, LAUNCH_SERVER, SAVE_CONFIG, Fixture, equal
 from maps_fixture import (ADD, DOWN, GAME_MAPS, MAPS_LIST, MAPS_TAB, REMOVE, ROTATION, START_MAP, UP, USE_MAP,
                           cfg_line, double_click, ini_value, make_game, pick, rotation_of, selected, texts,
                           write_file)
@@ -12,11 +12,6 @@ DEFAULT_ROTATION = ["dm/mp_airfield_inv", "dm/mp_bataan_inv", "dm/mp_bridge_inv"
                     "dm/mp_corregidor_inv", "dm/mp_gavutu_inv", "dm/mp_gifu_inv", "dm/mp_matanikau_inv",
                     "dm/mp_wakeisland_inv"]
 PAGE_TEXTS = {136: "Maps", 137: "Rotation", ADD: ">>", REMOVE: "<<", UP: "Up", DOWN: "Down", USE_MAP: "Use Map"}
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
 
 
 def clear_rotation(ui):

@@ -4,7 +4,7 @@ switches, and what Save Config and Launch Server write (usedmods.cfg, the
 dmflags line, and the maps of the mods in use on the Maps/Rotation page)."""
 import os
 
-from harness import EXIT, LAUNCH_SERVER, SAVE_CONFIG, Fixture
+from harness import EXIT, LAUNCH_SERVER, SAVE_CONFIG, Fixture, equal
 from maps_fixture import (ADD, ALPINE_MAPS, DOWN, GAME_MAPS, INSTANT_ITEMS, MAPS_LIST, MAPS_TAB, MOD_NAMES,
                           MODS_FOUND, MODS_IN_USE, MODS_TAB, NO_ARMOR, NO_HEALTH, NO_POWERUPS, REMOVE, ROTATION, UP,
                           cfg_line, double_click, ini_value, make_game, make_mods, marked_of, pick, selected, texts,
@@ -15,11 +15,6 @@ PAGE_TEXTS = {143: "Mods Found", 144: "Mods In Use", ADD: ">>", REMOVE: "<<", UP
               INSTANT_ITEMS: "Instant Items",
               1106: "Check boxes enable the auto-download. Some mods require a download to the client before "
                     "correct operation."}
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
 
 
 def mods_folder(env):

@@ -3,7 +3,7 @@ pages_expected.py: every control of every page, not a sample. Each
 scenario_<name>(env) is one ctest test (see run_e2e.py)."""
 import os
 
-from harness import EXIT, SAVE_CONFIG, Fixture
+from harness import EXIT, SAVE_CONFIG, Fixture, check, equal
 from pages_expected import CHOICES, OPTIONAL_CFG, PAGES
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -16,16 +16,6 @@ SECTION_OF_TAB = {0: "Basic", 1: "Advanced", 2: "Advanced2", 3: "Team", 4: "Limi
 SECTION_OF_FIELD = {"InvertObjectiveNumbers": "Advanced2"}
 ALLOW_ALL_SKINS = (4, 1188)
 SERVER_NAME = (0, 1136)
-
-
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
 
 
 def ini_values(data):
