@@ -85,8 +85,7 @@ HWND CreatePageHost(HINSTANCE instance, HWND mainWindow) {
         item.pszText = const_cast<char*>(GetPageName(index));
         SendMessageA(g_tabControl, TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
-    DestroyCurrentPage();
-    g_currentPage = CreateSettingsPage(instance, g_tabControl, kPages[0]);
+    ShowPage(instance, 0);
     return g_tabControl;
 }
 
