@@ -11,7 +11,6 @@
 
 #include <commctrl.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -55,10 +54,6 @@ bool StartServer(std::string& executableShown) {
     // name could start some other program.
     if (!paths.fits) return false;
 
-    char folder[kLaunchPathSize];
-    char executable[kLaunchPathSize];
-    std::memcpy(folder, paths.folder.c_str(), paths.folder.size() + 1);
-    std::memcpy(executable, paths.executable.c_str(), paths.executable.size() + 1);
     // CreateProcessA may write into the command line, so it gets a copy.
     char commandLine[] = " +exec server.cfg";
 
@@ -67,8 +62,8 @@ bool StartServer(std::string& executableShown) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(executable, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, folder,
-                        &startup, &process))
+    if (!CreateProcessA(paths.executable.c_str(), commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, paths.folder.c_str(), &startup, &process))
         return false;
     // The server runs on its own; nothing here waits for it.
     CloseHandle(process.hThread);
