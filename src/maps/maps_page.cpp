@@ -9,10 +9,10 @@
 
 #include "maps/map_discovery.h"
 #include "page_ids.h"
+#include "pages/page_helpers.h"
 #include "pages/pages.h"
 #include "platform/platform.h"
 #include "settings/server_settings.h"
-#include "shell/core/ui_text.h"
 
 namespace {
 
@@ -28,10 +28,7 @@ const RefusalTexts kRotationRefusal = {
 };
 
 // Texts of the page's labels and buttons, by control id.
-const struct {
-    int control;
-    unsigned text;
-} kPageTexts[] = {
+const ControlText kPageTexts[] = {
     {136, 136}, {137, 137}, {IDC_MAPS_ADD, 138}, {IDC_MAPS_REMOVE, 139},
     {IDC_MAPS_UP, 140}, {IDC_MAPS_DOWN, 141}, {IDC_MAPS_USE_MAP, 142},
 };
@@ -286,7 +283,7 @@ INT_PTR CALLBACK MapsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_INITDIALOG: {
         ServerSettings* settings = GetServerSettings();
-        for (const auto& entry : kPageTexts) SetDlgItemTextA(dialog, entry.control, LoadUIText(entry.text));
+        SetControlTexts(dialog, kPageTexts);
         FillMapsList(GetDlgItem(dialog, IDC_MAPS_LIST), *settings);
         LoadFlaggedList(GetDlgItem(dialog, IDC_MAPS_ROTATION), settings->MapRotationList);
         SetDlgItemTextA(dialog, IDC_MAPS_START_MAP, settings->MapName);

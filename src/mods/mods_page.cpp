@@ -6,9 +6,9 @@
 #include "maps/maps_page.h"
 #include "mods/mod_discovery.h"
 #include "page_ids.h"
+#include "pages/page_helpers.h"
 #include "pages/pages.h"
 #include "settings/server_settings.h"
-#include "shell/core/ui_text.h"
 
 namespace {
 
@@ -20,10 +20,7 @@ const RefusalTexts kModsRefusal = {
     "Take a mod out of use first.",
 };
 
-const struct {
-    int control;
-    unsigned text;
-} kPageTexts[] = {
+const ControlText kPageTexts[] = {
     {143, 143}, {144, 144}, {IDC_MODS_ADD, 138}, {IDC_MODS_REMOVE, 139}, {IDC_MODS_UP, 140},
     {IDC_MODS_DOWN, 141}, {IDC_MODS_NO_HEALTH, 198}, {IDC_MODS_NO_ARMOR, 199},
     {IDC_MODS_NO_POWERUPS, 200}, {IDC_MODS_INSTANT_ITEMS, 201}, {IDC_MODS_HINT, 202},
@@ -55,7 +52,7 @@ INT_PTR CALLBACK ModsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_INITDIALOG: {
         ServerSettings* settings = GetServerSettings();
-        for (const auto& entry : kPageTexts) SetDlgItemTextA(dialog, entry.control, LoadUIText(entry.text));
+        SetControlTexts(dialog, kPageTexts);
         for (const auto& item : kSwitches) {
             CheckDlgButton(dialog, item.control, settings->*item.field ? BST_CHECKED : BST_UNCHECKED);
         }

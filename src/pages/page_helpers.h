@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 // Shows `value` with "%f" (10.0 shows as 10.000000).
 void SetDlgItemFloat(HWND dialog, int id, float value);
 // Reads at most 63 characters of the box the way atof does: the leading
@@ -24,3 +26,14 @@ UINT GetDlgItemNumber(HWND dialog, int id, bool isSigned);
 void SetLabelTexts(HWND dialog);
 // The string `textId` as the text of control `id`.
 void SetDlgItemUIText(HWND dialog, int id, unsigned textId);
+
+// A control whose text comes from the string table, for pages and bars that
+// list theirs in a table.
+struct ControlText {
+    int control;
+    unsigned text;
+};
+template <std::size_t N>
+void SetControlTexts(HWND dialog, const ControlText (&texts)[N]) {
+    for (const ControlText& entry : texts) SetDlgItemUIText(dialog, entry.control, entry.text);
+}

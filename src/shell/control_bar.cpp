@@ -2,6 +2,7 @@
 // launch.
 #include "shell/shell.h"
 
+#include "pages/page_helpers.h"
 #include "platform/platform.h"
 #include "servercfg/save_configuration.h"
 #include "settings/server_settings.h"
@@ -16,13 +17,8 @@
 
 namespace {
 
-struct ButtonText {
-    int control;
-    unsigned text;
-};
-
 // The buttons get their texts from the string table, in this order.
-const ButtonText kButtonTexts[] = {
+const ControlText kButtonTexts[] = {
     {IDC_EXIT, IDS_EXIT},
     {IDC_LAUNCH_SERVER, IDS_LAUNCH_SERVER},
     {IDC_SAVE_CONFIG, IDS_SAVE_CONFIG},
@@ -93,8 +89,7 @@ void LaunchServer() {
 INT_PTR CALLBACK ControlBarProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
-            for (const ButtonText& button : kButtonTexts)
-                SetDlgItemTextA(dialog, button.control, LoadUIText(button.text));
+            SetControlTexts(dialog, kButtonTexts);
             break;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
