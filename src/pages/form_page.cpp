@@ -141,12 +141,11 @@ void HandleCommand(const FormPage& page, HWND dialog, int id, UINT code, ServerS
 
 INT_PTR RunFormPage(const FormPage& page, HWND dialog, UINT message, WPARAM wParam) {
     if (message != WM_INITDIALOG && message != WM_COMMAND) return FALSE;
-    ServerSettings* settings = GetServerSettings();
-    if (!settings) return FALSE;
+    ServerSettings& settings = *GetServerSettings();
     if (message == WM_INITDIALOG) {
-        InitPage(page, dialog, *settings);
+        InitPage(page, dialog, settings);
     } else {
-        HandleCommand(page, dialog, LOWORD(wParam), HIWORD(wParam), *settings);
+        HandleCommand(page, dialog, LOWORD(wParam), HIWORD(wParam), settings);
     }
     return FALSE;
 }
