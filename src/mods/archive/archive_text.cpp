@@ -41,10 +41,7 @@ int CompareNoCaseN(const char* a, const char* b, std::size_t n) {
     return 0;
 }
 
-int CompareNoCase(const char* a, const char* b) {
-    if (!a || !b) return -1;
-    return CompareNoCaseN(a, b, 4096);
-}
+int CompareNoCase(const char* a, const char* b) { return CompareNoCaseN(a, b, 4096); }
 
 const char* FindSubstring(const char* text, const char* part, bool exact) {
     text = OrEmpty(text);
