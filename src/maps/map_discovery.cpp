@@ -1,6 +1,5 @@
 #include "maps/map_discovery.h"
 
-
 #include "mods/archive/resource_archive.h"
 #include "mods/mod_discovery.h"
 #include "platform/platform.h"

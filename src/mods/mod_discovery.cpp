@@ -1,7 +1,5 @@
 #include "mods/mod_discovery.h"
 
-#include <cstring>
-
 #include "shell/core/user_folder.h"
 
 namespace {
@@ -33,7 +31,7 @@ bool HasModDescription(const std::string& candidate, const platform::FoundEntry&
     bool found = false;
     const std::string pattern = candidate + "\\*";
     platform::FindEntries(pattern.c_str(), [&](const platform::FoundEntry& inner) {
-        if (!inner.isFolder && std::strcmp(inner.name.c_str(), kModDescription) == 0) found = true;
+        if (!inner.isFolder && inner.name == kModDescription) found = true;
     });
     return found;
 }
