@@ -10,8 +10,6 @@
 
 namespace {
 
-std::vector<std::string> Texts(const UniqueTextList& list) { return ListTexts(list); }
-
 std::string Describe(const MarkedList& list) {
     std::string out;
     for (std::size_t i = 0; i < list.Size(); ++i) {
@@ -30,8 +28,8 @@ TEST(UniqueTextList, KeepsFirstFindingOrderAndExactCaseSensitiveDuplicates) {
     AddListItemOnce(list, "maps/dm/B.bsp");
     AddListItemOnce(list, "maps/dm/b.bsp ");
     AddListItemOnce(list, nullptr);
-    EXPECT_EQ(Texts(list), (std::vector<std::string>{"maps/dm/b.bsp", "maps/dm/a", "maps/dm/B.bsp",
-                                                     "maps/dm/b.bsp "}));
+    EXPECT_EQ(ListTexts(list), (std::vector<std::string>{"maps/dm/b.bsp", "maps/dm/a", "maps/dm/B.bsp",
+                                                         "maps/dm/b.bsp "}));
     EXPECT_TRUE(ListContainsText(list, "maps/dm/a"));
     EXPECT_FALSE(ListContainsText(list, "maps/dm/A"));
     EXPECT_FALSE(ListContainsText(list, "maps/dm/"));
