@@ -34,7 +34,7 @@ std::string BuildUsedMods(const char* moduleUseList) {
     long priority = 2L * static_cast<long>(mods.size());
     for (const FlaggedItem& mod : mods) {
         bytes += "<use priority=\"" + std::to_string(priority) + "\" downloadable=\"";
-        bytes += mod.mark == "0" ? "false" : "true";
+        bytes += IsMarkSet(mod.mark) ? "true" : "false";
         bytes += "\">" + EscapeXml(mod.item) + "</use>\r\n";
         priority -= 2;
     }
