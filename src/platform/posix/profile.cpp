@@ -12,7 +12,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -94,17 +93,6 @@ std::string Serialize(const std::vector<ProfileSection>& sections) {
     return out;
 }
 
-bool Load(const std::string& hostPath, std::string& data) {
-    data.clear();
-    std::FILE* file = std::fopen(hostPath.c_str(), "rb");
-    if (file == nullptr) return false;
-    char block[8192];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, got);
-    std::fclose(file);
-    return true;
-}
-
 unsigned long CopyOut(const std::string& value, char* buffer, unsigned long size) {
     if (buffer == nullptr || size == 0) return 0;
     std::size_t length = value.size() < size - 1 ? value.size() : size - 1;
@@ -120,7 +108,7 @@ unsigned long ReadProfileString(const char* section, const char* key, const char
     std::string fallback = defaultValue ? defaultValue : "";
     while (!fallback.empty() && fallback.back() == ' ') fallback.pop_back();
     std::string data;
-    if (!Load(HostPath(path), data)) {
+    if (!ReadFileContents(path, data)) {
         SetLastErrorCode(detail::kErrorFileNotFound);
         return CopyOut(fallback, buffer, size);
     }
@@ -145,7 +133,7 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
     const std::string host = HostPath(path);
     std::string data;
     std::vector<ProfileSection> sections(1);
-    if (Load(host, data)) sections = Parse(data);
+    if (ReadFileContents(path, data)) sections = Parse(data);
 
     ProfileSection* target = nullptr;
     for (ProfileSection& candidate : sections) {
