@@ -13,24 +13,24 @@
 #include "platform/platform.h"
 #include "settings/flagged_list.h"
 #include "settings/server_settings.h"
+#include "settings/settings_file.h"
 #include "shell/core/ui_text.h"
 #include "shell/core/user_folder.h"
 
 namespace {
 
-enum class FieldKind : std::uint8_t { Text, Int, Float, Bool };
 struct FieldRef {
-    FieldKind kind;
+    SettingKind kind;
     std::size_t offset;
 };
 // The field's kind follows from its declared type, so a table row cannot
 // read a field as the wrong type.
 constexpr FieldRef FieldOf(char (ServerSettings::*)[kSettingsTextSize], std::size_t offset) {
-    return {FieldKind::Text, offset};
+    return {SettingKind::Text, offset};
 }
-constexpr FieldRef FieldOf(std::int32_t ServerSettings::*, std::size_t offset) { return {FieldKind::Int, offset}; }
-constexpr FieldRef FieldOf(float ServerSettings::*, std::size_t offset) { return {FieldKind::Float, offset}; }
-constexpr FieldRef FieldOf(bool ServerSettings::*, std::size_t offset) { return {FieldKind::Bool, offset}; }
+constexpr FieldRef FieldOf(std::int32_t ServerSettings::*, std::size_t offset) { return {SettingKind::Int, offset}; }
+constexpr FieldRef FieldOf(float ServerSettings::*, std::size_t offset) { return {SettingKind::Float, offset}; }
+constexpr FieldRef FieldOf(bool ServerSettings::*, std::size_t offset) { return {SettingKind::Bool, offset}; }
 #define F(name) FieldOf(&ServerSettings::name, offsetof(ServerSettings, name))
 
 enum class Rule : std::uint8_t {
@@ -435,14 +435,14 @@ std::string FormatFloat(float value) {
 // The field's value as its conversion renders it.
 std::string RenderField(const ServerSettings& settings, FieldRef field) {
     switch (field.kind) {
-        case FieldKind::Text: return reinterpret_cast<const char*>(FieldAt(settings, field));
-        case FieldKind::Int: return std::to_string(IntAt(settings, field));
-        case FieldKind::Float: {
+        case SettingKind::Text: return reinterpret_cast<const char*>(FieldAt(settings, field));
+        case SettingKind::Int: return std::to_string(IntAt(settings, field));
+        case SettingKind::Float: {
             float value;
             std::memcpy(&value, FieldAt(settings, field), sizeof value);
             return FormatFloat(value);
         }
-        case FieldKind::Bool: return FlagAt(settings, field) ? "1" : "0";
+        case SettingKind::Bool: return FlagAt(settings, field) ? "1" : "0";
     }
     return std::string();
 }
@@ -475,7 +475,7 @@ void WriteEntry(std::string& out, const ServerSettings& settings, const ConfigEn
             if (IntAt(settings, entry.field) >= 0) AppendLine(out, entry.line, RenderField(settings, entry.field));
             break;
         case Rule::Choice: {
-            std::int64_t index = entry.field.kind == FieldKind::Bool ? (FlagAt(settings, entry.field) ? 1 : 0)
+            std::int64_t index = entry.field.kind == SettingKind::Bool ? (FlagAt(settings, entry.field) ? 1 : 0)
                                                                      : IntAt(settings, entry.field);
             if (index >= 0 && static_cast<std::uint64_t>(index) < entry.choices.count &&
                 entry.choices.texts[index] != nullptr) {
