@@ -21,8 +21,8 @@ public:
 
     // Factory values for every field; touches no file.
     void SetDefaults();
-    // Loads every key of Servolt.ini present in the file; a missing file
-    // leaves the defaults.
+    // Loads every key of Servolt.ini present in the file; keys it lacks keep
+    // their values, and a file that cannot be opened restores the defaults.
     void ReadSettings();
     // Stores all 158 keys into Servolt.ini; a failure is shown once per save
     // and does not stop the remaining keys.
