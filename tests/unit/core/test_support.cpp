@@ -101,15 +101,9 @@ std::string GoldenPath(const std::string& name) {
 
 std::string ReadGolden(const std::string& name) {
     std::string data;
-    std::FILE* file = std::fopen(GoldenPath(name).c_str(), "rb");
-    if (file == nullptr) {
+    if (!platform::ReadFileContents(GoldenPath(name).c_str(), data)) {
         ADD_FAILURE() << "missing golden file " << GoldenPath(name);
-        return data;
     }
-    char block[8192];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, got);
-    std::fclose(file);
     return data;
 }
 
