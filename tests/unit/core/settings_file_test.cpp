@@ -157,7 +157,9 @@ TEST_F(SettingsFile, KeyTableHas158KeysInNineSectionsWithTheirKinds) {
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         ++perSection[static_cast<int>(keys[i].section)];
         ++perKind[static_cast<int>(keys[i].kind)];
-        if (i > 0) EXPECT_LE(static_cast<int>(keys[i - 1].section), static_cast<int>(keys[i].section));
+        if (i > 0) {
+            EXPECT_LE(static_cast<int>(keys[i - 1].section), static_cast<int>(keys[i].section));
+        }
     }
     const int sections[9] = {20, 21, 15, 25, 21, 2, 24, 25, 5};
     for (int i = 0; i < 9; ++i) EXPECT_EQ(perSection[i], sections[i]) << SettingsSectionName(i);
