@@ -13,7 +13,3 @@ constexpr std::size_t kServerConfigPathSize = 260;  // MAX_PATH
 // The path of server.cfg. False when it does not fit MAX_PATH; `path` still
 // receives the full name then (for the message).
 bool GetServerConfigPath(std::string& path);
-
-// The complete contents of server.cfg for the current settings, as the file
-// holds them (CR LF line ends).
-std::string BuildServerConfig();

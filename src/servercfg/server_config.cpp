@@ -597,8 +597,6 @@ std::string BuildServerConfig(const ServerSettings& settings) {
     return ToTextModeBytes(text);
 }
 
-std::string BuildServerConfig() { return BuildServerConfig(*GetServerSettings()); }
-
 bool GetServerConfigPath(std::string& path) {
     path = UserFilePath("server.cfg");
     return path.size() < kServerConfigPathSize;
