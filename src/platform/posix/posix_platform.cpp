@@ -113,7 +113,7 @@ bool PathExists(const char* path) {
 bool CreateFolder(const char* path) {
     std::string host = HostPath(path);
     if (mkdir(host.c_str(), 0777) == 0) return true;
-    t_lastError = errno == EEXIST ? 183 /* ERROR_ALREADY_EXISTS */ : FromErrno(errno, errno == ENOENT);
+    t_lastError = errno == EEXIST ? detail::kErrorAlreadyExists : FromErrno(errno, errno == ENOENT);
     return false;
 }
 
