@@ -61,7 +61,12 @@ const char* const kSectionNames[] = {"Basic",  "Advanced", "Advanced2",  "Team",
 // twice as long as the 4095 characters of a text.
 constexpr unsigned long kValueBufferSize = 2 * kSettingsTextSize + 16;
 
-char g_settingsPath[kUserPathSize];
+// The profile functions work in MAX_PATH buffers. Wine does not refuse a
+// longer name: it goes on with whatever its buffer held, and the keys land
+// in stray files of the current folder, where nothing reads them back. Such
+// a path therefore counts as not fitting.
+constexpr std::size_t kProfilePathSize = 260;  // MAX_PATH
+char g_settingsPath[kProfilePathSize];
 
 bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 bool IsQuote(char c) { return c == '"' || c == '\''; }
@@ -71,6 +76,8 @@ bool IsQuote(char c) { return c == '"' || c == '\''; }
 bool ReadValue(int section, const char* key, std::string& value) {
     static char buffer[kValueBufferSize];
     const char* path = GetSettingsFilePath();
+    // An empty name would make the profile functions read win.ini.
+    if (*path == '\0') return false;
     unsigned long length =
         platform::ReadProfileString(SettingsSectionName(section), key, "", buffer, kValueBufferSize, path);
     if (length > 0) {

@@ -35,7 +35,7 @@ const SettingKey* SettingKeys();
 // The section name for an index, "" outside 0 to 8.
 const char* SettingsSectionName(int section);
 // The path of Servolt.ini in one shared buffer, rebuilt at each call; empty
-// when it would not fit.
+// when it is longer than the profile functions take (MAX_PATH, NUL included).
 const char* GetSettingsFilePath();
 
 // Each returns false when the profile write failed (LastErrorCode() tells

@@ -383,6 +383,33 @@ TEST_F(SettingsFile, AnUnwritableFileIsReportedOnceAndEveryKeyIsStillTried) {
     EXPECT_EQ(boxes_.size(), 2u);
 }
 
+TEST_F(SettingsFile, APathBeyondMaxPathIsRefusedAndNoKeyLandsElsewhere) {
+    const std::string tail = "\\Brenmoor\\Vantrel(tm)\\Servolt.ini";
+    const std::string fits = documents_ + "\\" + std::string(259 - tail.size() - documents_.size() - 1, 'f');
+    platform::SetDocumentsFolderForTests(fits.c_str());
+    EXPECT_EQ(std::string(GetSettingsFilePath()), fits + tail);
+    EXPECT_EQ(std::strlen(GetSettingsFilePath()), 259u);
+
+    const std::string over = fits + "g";
+    ASSERT_TRUE(platform::CreateFolder(over.c_str()));
+    platform::SetDocumentsFolderForTests(over.c_str());
+    CreateUserFolders();
+    EXPECT_STREQ(GetSettingsFilePath(), "");
+
+    std::vector<std::string> before;
+    platform::FindEntries(".\\*", [&](const platform::FoundEntry& entry) { before.push_back(entry.name); });
+    settings_->WriteSettings();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "WriteSettingsString failed with error 206: " + platform::SystemErrorText(206));
+    std::vector<std::string> after;
+    platform::FindEntries(".\\*", [&](const platform::FoundEntry& entry) { after.push_back(entry.name); });
+    EXPECT_EQ(after, before);
+
+    std::strcpy(settings_->ServerName, "edited");
+    settings_->ReadSettings();
+    EXPECT_STREQ(settings_->ServerName, "Nameless Battle");
+}
+
 TEST_F(SettingsFile, WithoutDocumentsFolderTheFileLivesInTheRootOfTheCurrentDrive) {
     platform::SetDocumentsFolderUnknownForTests();
     EXPECT_STREQ(GetSettingsFilePath(), "\\Servolt.ini");
