@@ -117,7 +117,9 @@ std::int32_t ParseInt(const char* text) {
 }
 
 // atof: optional blanks, sign, digits with a decimal point and an exponent;
-// the result rounded to the nearest float (infinity beyond its range).
+// the result rounded to the nearest float. A value beyond the float range is
+// held at the largest float, as the pages do: infinity would be written back
+// as "inf", which neither this reader nor the server takes as a number.
 float ParseFloat(const char* text) {
     while (IsBlank(*text)) ++text;
     const char* start = text;
@@ -139,8 +141,8 @@ float ParseFloat(const char* text) {
     }
     std::string number(start, text);
     double value = std::strtod(number.c_str(), nullptr);
-    if (value > FLT_MAX) return std::numeric_limits<float>::infinity();
-    if (value < -FLT_MAX) return -std::numeric_limits<float>::infinity();
+    if (value > FLT_MAX) return FLT_MAX;
+    if (value < -FLT_MAX) return -FLT_MAX;
     return static_cast<float>(value);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -227,7 +228,8 @@ TEST_F(SettingsFile, ReadRulesForNumbersAndFlags) {
                "FragLimit=99999999999\r\nHealthDrop=2\r\nBackpackDrop=true\r\nWeaponDrop=yes\r\n"
                "RealisticMode=1\r\nFastRunSpeed= 1\r\nFriendlyFire=01\r\nInfiniteAmmo=\r\n"
                "[Advanced]\r\nSpawnDelay=2.5xyz\r\nDMSpeedMultiplier=abc\r\nRetreatTime=1e3\r\n"
-               "RetreatDelay=\r\n[Explosives]\r\nLandmineSpotMultStand=0.330000\r\n");
+               "RetreatDelay=\r\n[Weapons]\r\nMGCoolRate=1e39\r\n[Explosives]\r\nLandmineSpotMultStand=0.330000\r\n"
+               "ExplosivesArmTime=-1e300\r\n");
     settings_->ReadSettings();
     EXPECT_EQ(settings_->GameType, 12);
     EXPECT_EQ(settings_->HealRate, 0);
@@ -246,6 +248,10 @@ TEST_F(SettingsFile, ReadRulesForNumbersAndFlags) {
     EXPECT_EQ(settings_->RetreatTime, 1000.0f);
     EXPECT_EQ(settings_->RetreatDelay, 0.0f);
     EXPECT_EQ(Bits(settings_->LandmineSpotMultStand), 0x3EA8F5C3u);
+    // Beyond the float range: held at the largest float, never infinity,
+    // whose "inf" would not read back.
+    EXPECT_EQ(settings_->MGCoolRate, FLT_MAX);
+    EXPECT_EQ(settings_->ExplosivesArmTime, -FLT_MAX);
     // Keys the file does not hold keep their defaults.
     EXPECT_STREQ(settings_->ServerName, "Nameless Battle");
     EXPECT_EQ(settings_->InactiveKick, 900);
