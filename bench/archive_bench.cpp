@@ -13,7 +13,7 @@
 
 #include <unistd.h>
 
-#include "mods/archive/resource_archive.h"
+#include "core/archive/resource_archive.h"
 #include "rezwriter/rez_writer.h"
 
 namespace {

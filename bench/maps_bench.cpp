@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "maps/map_discovery.h"
+#include "core/discovery/map_discovery.h"
 #include "rezwriter/rez_writer.h"
 
 namespace fs = std::filesystem;

@@ -1,6 +1,7 @@
 // The parts of the platform layer that both implementations share: the
 // message-box hook and the test hooks.
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "platform/common.h"
 
 #include <string>

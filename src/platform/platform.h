@@ -130,8 +130,6 @@ enum class BoxOwner { None, MainWindow };
 int ShowMessageBox(BoxOwner owner, const char* text, const char* caption, unsigned style);
 // The window that owns BoxOwner::MainWindow boxes (an HWND on Windows).
 void SetMainWindowHandle(void* window);
-// Tests and tools replace the real box with a recorder; an empty function
-// restores it.
 using MessageBoxHook = std::function<int(BoxOwner, const std::string& text,
                                          const std::string& caption, unsigned style)>;
 void SetMessageBoxHook(MessageBoxHook hook);
@@ -139,25 +137,5 @@ void SetMessageBoxHook(MessageBoxHook hook);
 // LoadStringA of the module's string table: copies the text into `buffer`
 // (cut to size - 1) and returns its length, 0 for an unknown id.
 int LoadStringResource(unsigned id, char* buffer, int size);
-
-// ---- Test hooks (both platforms) ---------------------------------------------
-// Makes QueryDocumentsFolder report `folder` instead of asking the system;
-// nullptr restores the real lookup. SetDocumentsFolderUnknownForTests makes
-// the lookup fail, as when the system has no documents folder.
-void SetDocumentsFolderForTests(const char* folder);
-void SetDocumentsFolderUnknownForTests();
-// Makes the n-th block write of ReplaceFileContents from now on fail as a
-// full disk does (n counts from 1; 0 switches the failure off). Writes are
-// made in blocks of ReplaceWriteBlockSize bytes.
-void FailFileWriteForTests(int n);
-constexpr std::size_t ReplaceWriteBlockSize = 4096;
-
-#if !defined(_WIN32)
-namespace posix {
-// The folder that stands for the root of the current drive (paths that start
-// with a single backslash); "/" unless set.
-void SetDriveRootForTests(const char* folder);
-}  // namespace posix
-#endif
 
 }  // namespace platform

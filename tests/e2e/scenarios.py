@@ -9,7 +9,7 @@ import tempfile
 from harness import EXIT, LAUNCH_SERVER, SAVE_CONFIG, USE_DEFAULTS, Fixture, check, equal
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-GOLDEN_DEFAULT_CFG = os.path.join(HERE, "..", "unit", "core", "golden", "default.cfg")
+GOLDEN_DEFAULT_CFG = os.path.join(HERE, "..", "unit", "servercfg", "golden", "default.cfg")
 
 TAB_LABELS = ["Basic", "Advanced", "Advanced2", "Team", "Limits/Restrictions", "Maps/Rotation", "Weapons/Ammo",
               "Explosives", "Mods"]

@@ -7,7 +7,7 @@ from harness import EXIT, SAVE_CONFIG, Fixture, check, equal
 from pages_expected import CHOICES, OPTIONAL_CFG, PAGES
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-LAYOUT = os.path.join(HERE, "..", "unit", "core", "pages_templates.golden")
+LAYOUT = os.path.join(HERE, "..", "e2e", "pages", "pages_templates.golden")
 
 FLT_MAX_TEXT = "340282346638528859811704183484516925440.000000"
 SECTION_OF_TAB = {0: "Basic", 1: "Advanced", 2: "Advanced2", 3: "Team", 4: "Limits", 6: "Weapons",

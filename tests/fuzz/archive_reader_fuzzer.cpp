@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "mods/archive/resource_archive.h"
+#include "core/archive/resource_archive.h"
 
 namespace {
 

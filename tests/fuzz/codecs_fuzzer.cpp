@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "mods/archive/archive_text.h"
-#include "mods/archive/decoders.h"
+#include "core/archive/archive_text.h"
+#include "core/archive/decoders.h"
 #include "rezwriter/rez_writer.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // calls do, for native tests and tools. Paths arrive with backslashes and are
 // mapped onto the host (HostPath); error codes are the Windows ones.
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "platform/common.h"
 #include "ui_texts.h"
 

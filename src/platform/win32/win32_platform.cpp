@@ -1,5 +1,6 @@
 // The platform layer on Windows: the real ANSI Win32 calls.
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "platform/common.h"
 
 #include <windows.h>

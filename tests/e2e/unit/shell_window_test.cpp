@@ -6,8 +6,8 @@
 // registered once per process); the tests run in the order written and the
 // last one closes it.
 #include "page_ids.h"
-#include "settings/server_settings.h"
-#include "shell/shell.h"
+#include "core/settings/server_settings.h"
+#include "app/shell/shell.h"
 #include "shell_ids.h"
 
 #include <commctrl.h>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mods/archive/resource_archive.h"
+#include "core/archive/resource_archive.h"
 #include "rezwriter/rez_writer.h"
 
 namespace archive_test {

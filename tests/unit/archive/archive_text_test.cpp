@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "mods/archive/archive_text.h"
+#include "core/archive/archive_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "archive_test_support.h"
-#include "mods/archive/decoders.h"
+#include "core/archive/decoders.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "maps/unique_text_list.h"
+#include "core/discovery/unique_text_list.h"
 #include "rezwriter/rez_writer.h"
 
 // The list's texts in order.

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "discovery_fixture.h"
-#include "maps/marked_list.h"
-#include "maps/unique_text_list.h"
+#include "core/discovery/marked_list.h"
+#include "core/discovery/unique_text_list.h"
 
 namespace {
 

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "discovery_fixture.h"
-#include "maps/map_discovery.h"
+#include "core/discovery/map_discovery.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "discovery_fixture.h"
-#include "mods/mod_discovery.h"
+#include "core/discovery/mod_discovery.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

@@ -1,0 +1,97 @@
+// The Maps/Rotation page: the maps discovery finds, the start map, and the
+// rotation with its swap marks. Everything the operator changes goes into
+// ServerSettings at once; the page keeps nothing of its own.
+#include "app/pages/marked_list_box.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/discovery/map_discovery.h"
+#include "page_ids.h"
+#include "app/pages/page_helpers.h"
+#include "app/pages/pages.h"
+#include "platform/platform.h"
+#include "core/settings/server_settings.h"
+
+namespace {
+
+const RefusalTexts kRotationRefusal = {
+    "Map not added",
+    "The map name \"%s\" contains a blank. The rotation list separates its entries with "
+    "blanks, so this map cannot be put in the rotation. It can still be used as the start map.",
+    "The rotation list is full: adding \"%s\" would make it longer than 4095 characters. "
+    "Remove a map from the rotation first.",
+};
+
+// Texts of the page's labels and buttons, by control id.
+const ControlText kPageTexts[] = {
+    {136, 136}, {137, 137}, {IDC_MAPS_ADD, 138}, {IDC_MAPS_REMOVE, 139},
+    {IDC_MAPS_UP, 140}, {IDC_MAPS_DOWN, 141}, {IDC_MAPS_USE_MAP, 142},
+};
+
+void FillMapsList(HWND list, const ServerSettings& settings) {
+    UniqueTextList maps;
+    FillMapList(maps, settings.GameType, settings.ModuleUseList);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, LB_INITSTORAGE, maps.Size(), maps.Size() * 24);
+    for (const std::string& map : maps.Items()) {
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(map.c_str()));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+}  // namespace
+
+// ---- The page ------------------------------------------------------------------
+
+INT_PTR CALLBACK MapsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        ServerSettings* settings = GetServerSettings();
+        SetControlTexts(dialog, kPageTexts);
+        FillMapsList(GetDlgItem(dialog, IDC_MAPS_LIST), *settings);
+        LoadFlaggedList(GetDlgItem(dialog, IDC_MAPS_ROTATION), settings->MapRotationList);
+        SetDlgItemTextA(dialog, IDC_MAPS_START_MAP, settings->MapName);
+        return FALSE;
+    }
+    case WM_COMMAND: {
+        ServerSettings* settings = GetServerSettings();
+        HWND maps = GetDlgItem(dialog, IDC_MAPS_LIST);
+        HWND rotation = GetDlgItem(dialog, IDC_MAPS_ROTATION);
+        if (DispatchMarkedListCommand(wParam, maps, rotation, settings->MapRotationList,
+                                      kRotationRefusal)) {
+            return FALSE;
+        }
+        switch (LOWORD(wParam)) {
+        case IDC_MAPS_START_MAP:
+            if (HIWORD(wParam) == EN_KILLFOCUS) {
+                GetDlgItemTextA(dialog, IDC_MAPS_START_MAP, settings->MapName, kSettingsTextSize);
+            }
+            break;
+        case IDC_MAPS_USE_MAP: {
+            const int index = SelectedOrFirstItem(maps);
+            if (index < 0) break;
+            const std::string map = ListItemText(maps, index);
+            SetDlgItemTextA(dialog, IDC_MAPS_START_MAP, map.c_str());
+            CopyIntoField(settings->MapName, map);
+            break;
+        }
+        default:
+            break;
+        }
+        return FALSE;
+    }
+    case WM_MEASUREITEM:
+        if (wParam == IDC_MAPS_ROTATION) MeasureListItem(dialog, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wParam != IDC_MAPS_ROTATION) return FALSE;
+        return DrawMarkedItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam),
+                              GetServerSettings()->MapRotationList);
+    default:
+        return FALSE;
+    }
+}

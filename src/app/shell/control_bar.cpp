@@ -1,0 +1,120 @@
+// The strip under the tabs: banner and the four actions, and the server
+// launch.
+#include "app/shell/shell.h"
+
+#include "app/pages/page_helpers.h"
+#include "platform/platform.h"
+#include "core/servercfg/save_configuration.h"
+#include "core/settings/server_settings.h"
+#include "core/common/ui_text.h"
+#include "core/launch/launch_paths.h"
+#include "shell_ids.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The buttons get their texts from the string table, in this order.
+const ControlText kButtonTexts[] = {
+    {IDC_EXIT, IDS_EXIT},
+    {IDC_LAUNCH_SERVER, IDS_LAUNCH_SERVER},
+    {IDC_SAVE_CONFIG, IDS_SAVE_CONFIG},
+    {IDC_USE_DEFAULTS, IDS_USE_DEFAULTS},
+};
+
+// A message box owned by the main window. The text is copied out of the
+// shared text buffer before the caption is loaded into it.
+int ShowWarning(const std::string& text, unsigned captionId, unsigned style) {
+    return platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), LoadUIText(captionId), style);
+}
+
+// The utility's current folder, however long it is.
+std::string CurrentFolder() {
+    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return std::string();
+    std::vector<char> buffer(needed + 1, '\0');
+    DWORD got = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (got == 0 || got >= buffer.size()) return std::string();
+    return std::string(buffer.data(), got);
+}
+
+// Starts the server from the game folder. False when it could not be
+// started, with the path it was looked for under.
+bool StartServer(std::string& executableShown) {
+    ServerLaunchPaths paths = ComposeServerLaunchPaths(CurrentFolder());
+    executableShown = paths.executable;
+    // A path that does not fit MAX_PATH is never cut short: the shortened
+    // name could start some other program.
+    if (!paths.fits) return false;
+
+    // CreateProcessA may write into the command line, so it gets a copy.
+    char commandLine[] = " +exec server.cfg";
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(paths.executable.c_str(), commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, paths.folder.c_str(), &startup, &process))
+        return false;
+    // The server runs on its own; nothing here waits for it.
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+}  // namespace
+
+void LaunchServer() {
+    ServerSettings* settings = GetServerSettings();
+    if (settings->MapName[0] == '\0' && settings->MapRotationList[0] == '\0') {
+        std::string text = LoadUIText(IDS_NO_MAP_TEXT);
+        if (ShowWarning(text, IDS_NO_MAP_CAPTION, MB_OKCANCEL | MB_ICONWARNING) != IDOK) return;
+    }
+    if (!SaveConfiguration()) return;
+
+    std::string executable;
+    if (StartServer(executable)) {
+        SendMessageA(g_mainWindow, WM_CLOSE, 0, 0);
+        return;
+    }
+    ShowWarning(ComposeLaunchFailureText(LoadUIText(IDS_LAUNCH_FAILED_TEXT), executable),
+                IDS_LAUNCH_FAILED_CAPTION, MB_OK | MB_ICONWARNING);
+}
+
+INT_PTR CALLBACK ControlBarProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            SetControlTexts(dialog, kButtonTexts);
+            break;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDC_LAUNCH_SERVER:
+                    LaunchServer();
+                    break;
+                case IDC_EXIT:
+                    // Leaves without saving.
+                    SendMessageA(g_mainWindow, WM_CLOSE, 0, 0);
+                    break;
+                case IDC_SAVE_CONFIG:
+                    SaveConfiguration();
+                    break;
+                case IDC_USE_DEFAULTS:
+                    // Only the record and the page on show change; the files
+                    // keep their contents until the next save.
+                    GetServerSettings()->SetDefaults();
+                    ShowPage(g_instance, static_cast<int>(SendMessageA(g_tabControl, TCM_GETCURSEL, 0, 0)));
+                    break;
+                default:
+                    break;
+            }
+            break;
+        default:
+            break;
+    }
+    return 0;
+}

@@ -1,0 +1,131 @@
+// Reader of .rez resource archives (format: docs/rez-format.md).
+//
+// Typical use, as map discovery does it:
+//
+//     ResourceArchive archive(path, "");
+//     if (archive.IsOpen()) {
+//         ArchiveSearchResults.clear();
+//         archive.Search("", "bsp", "*.bsp", true);
+//         for (const std::string& name : ArchiveSearchResults) ...
+//     }
+//
+// and to read an entry:
+//
+//     EntryHandle* entry = archive.OpenEntry("maps/dm/x.bsp");
+//     std::vector<unsigned char> data(archive.GetEntrySize(entry));
+//     archive.ReadEntry(entry, 0, data.data(), data.size());
+//     archive.CloseEntry(entry);
+//
+// Every file either opens or leaves the object not open: a directory that
+// does not hold together is refused as a whole.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "core/archive/archive_text.h"
+#include "core/archive/resource_source.h"
+#include "platform/platform.h"
+
+// Results of ResourceArchive::Search: unique names in byte-wise order. A
+// search only adds; the caller empties the set before a search of its own.
+extern std::set<std::string> ArchiveSearchResults;
+
+// A heap copy of a zero-terminated text (nullptr stays nullptr).
+std::unique_ptr<char[]> DuplicateString(const char* text);
+
+constexpr std::uint32_t kArchiveHeaderSize = 24;
+constexpr std::uint32_t kGroupHeaderSize = 8;
+constexpr std::uint32_t kRecordSize = 16;
+constexpr std::uint32_t kNameOffsetMask = 0x1FFFFFFFu;
+constexpr unsigned kMethodSlotShift = 29;  // bits 29-31 of the name word
+constexpr unsigned kMethodSlotCount = 3;
+
+// One named record, in the sorted index.
+struct NameIndexEntry {
+    const char* name;          // inside the directory block
+    std::uint32_t entryNumber; // group's first index + position in the group
+    std::uint32_t record;      // offset of the record in the directory block
+};
+
+class ResourceArchive : public ResourceSource {
+public:
+    // Opens the archive at once; IsOpen tells whether that worked. The
+    // second text is kept but plays no part.
+    ResourceArchive(const char* path, const char* secondText);
+    ~ResourceArchive() override;
+    ResourceArchive(const ResourceArchive&) = delete;
+    ResourceArchive& operator=(const ResourceArchive&) = delete;
+
+    bool IsOpen() const { return isOpen_; }
+
+    // Placeholders of the interface: this reader has nothing to say there.
+    bool IsWritable() override { return false; }
+    int GetSourceKind() override { return 2; }
+    const char* GetTitle() override { return ""; }
+    const char* GetDescription() override { return ""; }
+    std::uint32_t GetFolderCount() override { return 0; }
+    bool ExtractEntry(const char*, const char*) override { return false; }
+    bool RemoveEntry(const char*) override { return false; }
+    void SetOption(std::uint32_t) override {}
+    bool SplitEntryName(const char*, std::string& folder, std::string& file) override;
+    std::uint32_t GetEntryTime(const char*, std::uint32_t& time) override;
+    std::uint32_t GetEntryAttributes(const char*, std::uint32_t& attributes, std::uint32_t,
+                                     std::uint32_t) override;
+    std::uint32_t WriteEntry(EntryHandle*, std::uint32_t, const void*, std::uint32_t) override {
+        return 0;
+    }
+
+    const char* GetPath() override;
+    std::uint32_t GetEntryCount() override { return namedEntryCount_; }
+    void Search(const char* folder, const char* extensions, const char* pattern,
+                bool includeSubfolders) override;
+    void CloseEntry(EntryHandle* entry) override;
+    std::uint32_t GetEntrySize(const EntryHandle* entry) override;
+    std::uint32_t ReadEntry(EntryHandle* entry, std::uint32_t offset, void* buffer,
+                            std::uint32_t length) override;
+    std::unique_ptr<platform::ReadOnlyFile> OpenEntryFile(const EntryHandle* entry,
+                                                          std::uint32_t unused) override;
+
+    // The entry of that name (letter case does not count; of names that
+    // differ only in case, the lowest entry number), or nullptr when there
+    // is none or its record cannot describe readable data. Close it with
+    // CloseEntry before the archive goes away.
+    EntryHandle* OpenEntry(const char* name);
+    // The index in name order: position 0 .. GetEntryCount() - 1.
+    const NameIndexEntry* GetIndexEntry(std::uint32_t position) const;
+
+    // File accesses made so far (reads and moves of the file pointer).
+    std::uint32_t GetFileReadCount() const { return fileReadCount_; }
+    std::uint32_t GetFileSeekCount() const { return fileSeekCount_; }
+
+private:
+    bool OpenArchive(const char* path);
+    bool DirectoryHoldsTogether() const;
+    void BuildNameIndex();
+    void SearchPass(const char* folder, std::size_t folderLength, const char* token,
+                    const char* pattern, bool includeSubfolders);
+    bool EntryFitsFile(const EntryHandle& entry) const;
+    // Seek (unless already there) and read, inside the lock.
+    bool ReadAt(std::uint64_t position, void* buffer, std::uint32_t length);
+
+    static constexpr std::uint64_t kNoPosition = ~std::uint64_t(0);
+
+    platform::Lock lock_;
+    platform::ReadOnlyFile file_;
+    std::uint64_t filePosition_ = 0;
+    std::unique_ptr<char[]> path_;
+    std::unique_ptr<char[]> secondText_;
+    std::uint32_t namedEntryCount_ = 0;
+    std::uint32_t groupCount_ = 0;
+    std::uint32_t directorySize_ = 0;
+    std::unique_ptr<unsigned char[]> directory_;
+    std::unique_ptr<NameIndexEntry[]> index_;
+    DecoderRoutine decoders_[kMethodSlotCount] = {};
+    bool isOpen_ = false;
+    std::uint64_t fileSize_ = 0;
+    std::uint32_t fileReadCount_ = 0;
+    std::uint32_t fileSeekCount_ = 0;
+};

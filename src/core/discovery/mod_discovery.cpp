@@ -1,0 +1,37 @@
+#include "core/discovery/mod_discovery.h"
+
+#include "core/common/user_folder.h"
+
+namespace {
+
+const char kModDescription[] = "moddesc.xml";
+
+}  // namespace
+
+std::string GetModsFolder() {
+    return UserFilePath("moddir");
+}
+
+void FillModsFound(UniqueTextList& list) {
+    FillModsFound(GetModsFolder(), list);
+}
+
+void FillModsFound(const std::string& modsFolder, UniqueTextList& list) {
+    list.Clear();
+    const std::string pattern = modsFolder + "\\*";
+    platform::FindEntries(pattern.c_str(), [&](const platform::FoundEntry& entry) {
+        if (HasModDescription(modsFolder + "\\" + entry.name, entry)) list.AppendOnce(entry.name);
+    });
+}
+
+bool HasModDescription(const std::string& candidate, const platform::FoundEntry& entry) {
+    if (!entry.isFolder) return false;
+    // FindEntries matches without regard to case, so the exact name is
+    // checked here; a folder of that name is no description file.
+    bool found = false;
+    const std::string pattern = candidate + "\\*";
+    platform::FindEntries(pattern.c_str(), [&](const platform::FoundEntry& inner) {
+        if (!inner.isFolder && inner.name == kModDescription) found = true;
+    });
+    return found;
+}

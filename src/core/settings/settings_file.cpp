@@ -1,0 +1,270 @@
+// Servolt.ini: the key table and the typed profile reads and writes.
+#include "core/settings/settings_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cfloat>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "platform/platform.h"
+#include "core/common/ui_text.h"
+#include "core/common/user_folder.h"
+
+namespace {
+
+constexpr char kDefaultRotation[] =
+    "dm/mp_airfield_inv 0 dm/mp_bataan_inv 0 dm/mp_bridge_inv 0 dm/mp_bougainville_inv 0 "
+    "dm/mp_corregidor_inv 0 dm/mp_gavutu_inv 0 dm/mp_gifu_inv 0 dm/mp_matanikau_inv 0 "
+    "dm/mp_wakeisland_inv 0";
+
+constexpr SettingDefault Text(const char* text) { return SettingDefault{0, 0, text, 0}; }
+constexpr SettingDefault UiText(unsigned id) { return SettingDefault{0, 0, nullptr, id}; }
+constexpr SettingDefault Int(std::int32_t value) { return SettingDefault{value, 0, nullptr, 0}; }
+constexpr SettingDefault Bool(bool value) { return SettingDefault{value ? 1 : 0, 0, nullptr, 0}; }
+constexpr SettingDefault FloatBits(std::uint32_t bits) { return SettingDefault{0, bits, nullptr, 0}; }
+SettingDefault Float(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return FloatBits(bits);
+}
+
+// Record order first; SettingKeys() regroups it by section, which is the
+// order of the file.
+const SettingKey kRecordOrder[] = {
+#define SETTING(section, kind, name, def) \
+    {SettingsSection::section, #name, SettingKind::kind, offsetof(ServerSettings, name), def},
+#include "core/settings/settings_fields.h"
+#undef SETTING
+};
+static_assert(sizeof kRecordOrder / sizeof kRecordOrder[0] == kSettingKeyCount,
+              "ServerSettings has 158 fields");
+
+std::array<SettingKey, kSettingKeyCount> MakeFileOrder() {
+    std::array<SettingKey, kSettingKeyCount> keys;
+    std::copy(std::begin(kRecordOrder), std::end(kRecordOrder), keys.begin());
+    std::stable_sort(keys.begin(), keys.end(), [](const SettingKey& a, const SettingKey& b) {
+        return static_cast<int>(a.section) < static_cast<int>(b.section);
+    });
+    return keys;
+}
+
+const char* const kSectionNames[] = {"Basic",  "Advanced", "Advanced2",  "Team", "Limits",
+                                     "Maps",   "Weapons",  "Explosives", "Mods"};
+
+// Encoded texts double their backslashes, so a stored value may be about
+// twice as long as the 4095 characters of a text.
+constexpr unsigned long kValueBufferSize = 2 * kSettingsTextSize + 16;
+
+// The profile functions work in MAX_PATH buffers. Wine does not refuse a
+// longer name: it goes on with whatever its buffer held, and the keys land
+// in stray files of the current folder, where nothing reads them back. Such
+// a path therefore counts as not fitting.
+constexpr std::size_t kProfilePathSize = 260;  // MAX_PATH
+char g_settingsPath[kProfilePathSize];
+
+bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// Reads a key; false when the key is missing. `value` gets what the profile
+// function returns (enclosing quotes already removed).
+bool ReadValue(int section, const char* key, std::string& value) {
+    static char buffer[kValueBufferSize];
+    const char* path = GetSettingsFilePath();
+    // An empty name would make the profile functions read win.ini.
+    if (*path == '\0') return false;
+    unsigned long length =
+        platform::ReadProfileString(SettingsSectionName(section), key, "", buffer, kValueBufferSize, path);
+    if (length > 0) {
+        value.assign(buffer, length);
+        return true;
+    }
+    // Nothing came back: either the key is present with an empty value or
+    // it is missing. A missing key returns the default, so ask once more
+    // with a default that an empty value cannot produce.
+    length = platform::ReadProfileString(SettingsSectionName(section), key, "-", buffer, kValueBufferSize, path);
+    value.clear();
+    return length == 0;
+}
+
+bool WriteValue(int section, const char* key, const char* value) {
+    const char* path = GetSettingsFilePath();
+    if (*path == '\0') {
+        platform::SetLastErrorCode(206);  // ERROR_FILENAME_EXCED_RANGE
+        return false;
+    }
+    return platform::WriteProfileString(SettingsSectionName(section), key, value, path);
+}
+
+// atoi with a defined result for out-of-range values: the nearest int32.
+std::int32_t ParseInt(const char* text) {
+    while (IsBlank(*text)) ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+') ++text;
+    std::int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (value <= INT64_C(0x100000000)) value = value * 10 + (*text - '0');
+    }
+    if (negative) value = -value;
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+// atof: optional blanks, sign, digits with a decimal point and an exponent;
+// the result rounded to the nearest float. A value beyond the float range is
+// held at the largest float, as the pages do: infinity would be written back
+// as "inf", which neither this reader nor the server takes as a number.
+float ParseFloat(const char* text) {
+    while (IsBlank(*text)) ++text;
+    const char* start = text;
+    if (*text == '-' || *text == '+') ++text;
+    bool digits = false;
+    while (std::isdigit(static_cast<unsigned char>(*text))) ++text, digits = true;
+    if (*text == '.') {
+        ++text;
+        while (std::isdigit(static_cast<unsigned char>(*text))) ++text, digits = true;
+    }
+    if (!digits) return 0.0f;
+    if (*text == 'e' || *text == 'E') {
+        const char* exponent = text + 1;
+        if (*exponent == '-' || *exponent == '+') ++exponent;
+        if (std::isdigit(static_cast<unsigned char>(*exponent))) {
+            text = exponent;
+            while (std::isdigit(static_cast<unsigned char>(*text))) ++text;
+        }
+    }
+    std::string number(start, text);
+    double value = std::strtod(number.c_str(), nullptr);
+    if (value > FLT_MAX) return FLT_MAX;
+    if (value < -FLT_MAX) return -FLT_MAX;
+    return static_cast<float>(value);
+}
+
+}  // namespace
+
+const SettingKey* SettingKeys() {
+    static const std::array<SettingKey, kSettingKeyCount> keys = MakeFileOrder();
+    return keys.data();
+}
+
+const char* SettingsSectionName(int section) {
+    if (section < 0 || section >= static_cast<int>(SettingsSection::Count)) return "";
+    return kSectionNames[section];
+}
+
+const char* GetSettingsFilePath() {
+    BuildUserFilePath("Servolt.ini", g_settingsPath, sizeof g_settingsPath);
+    return g_settingsPath;
+}
+
+std::string EncodeSettingsText(const char* text) {
+    std::string value;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\\') {
+            value += "\\\\";
+        } else if (*p == '\r' && p[1] == '\n') {
+            value += "\\n";
+            ++p;
+        } else if (*p == '\r') {
+            value += '\\';  // a lone CR or LF keeps its old form
+        } else if (*p == '\n') {
+            value += 'n';
+        } else {
+            value += *p;
+        }
+    }
+    // The profile functions drop blanks at both ends of a value and one pair
+    // of enclosing quotes when reading; one more pair of quotes keeps them.
+    if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuote(value.front()) ||
+                           IsQuote(value.back()))) {
+        value = '"' + value + '"';
+    }
+    return value;
+}
+
+void DecodeSettingsText(const char* value, char* field) {
+    std::size_t length = 0;
+    const std::size_t limit = kSettingsTextSize - 1;
+    for (const char* p = value; *p && length < limit; ++p) {
+        if (p[0] == '\\' && p[1] == 'n') {
+            if (length + 2 > limit) break;  // never split a line break
+            field[length++] = '\r';
+            field[length++] = '\n';
+            ++p;
+        } else if (p[0] == '\\' && p[1] == '\\') {
+            field[length++] = '\\';
+            ++p;
+        } else {
+            field[length++] = *p;
+        }
+    }
+    field[length] = '\0';
+}
+
+bool WriteSettingsString(int section, const char* key, const char* text) {
+    return WriteValue(section, key, EncodeSettingsText(text).c_str());
+}
+
+bool WriteSettingsInt(int section, const char* key, std::int32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    return WriteValue(section, key, text);
+}
+
+bool WriteSettingsFloat(int section, const char* key, float value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+    return WriteValue(section, key, text);
+}
+
+bool WriteSettingsBoolean(int section, const char* key, bool value) {
+    return WriteValue(section, key, value ? "1" : "0");
+}
+
+void ReadSettingsString(int section, const char* key, char* field) {
+    std::string value;
+    if (ReadValue(section, key, value)) DecodeSettingsText(value.c_str(), field);
+}
+
+void ReadSettingsInt(int section, const char* key, std::int32_t& field) {
+    std::string value;
+    if (ReadValue(section, key, value) && !value.empty()) field = ParseInt(value.c_str());
+}
+
+void ReadSettingsFloat(int section, const char* key, float& field) {
+    std::string value;
+    if (ReadValue(section, key, value) && !value.empty()) field = ParseFloat(value.c_str());
+}
+
+void ReadSettingsBoolean(int section, const char* key, bool& field) {
+    std::string value;
+    if (ReadValue(section, key, value) && !value.empty()) field = ParseInt(value.c_str()) == 1;
+}
+
+void ReportSettingsWriteError(const char* operation) {
+    const unsigned long code = platform::LastErrorCode();
+    std::string system = platform::SystemErrorText(code);
+    if (system.empty()) system = "Unknown error.";
+    const std::string format = LoadUIText(8);  // "%s failed with error %d: %s"
+    // Composed without a length limit: the whole system text is shown.
+    std::string message;
+    for (std::size_t i = 0, argument = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && (format[i + 1] == 's' || format[i + 1] == 'd')) {
+            if (argument == 0) message += operation;
+            else if (argument == 1) message += std::to_string(static_cast<int>(code));
+            else message += system;
+            ++argument;
+            ++i;
+        } else {
+            message += format[i];
+        }
+    }
+    const std::string caption = LoadUIText(9);
+    platform::ShowMessageBox(platform::BoxOwner::None, message.c_str(), caption.c_str(), 0 /*MB_OK*/);
+}

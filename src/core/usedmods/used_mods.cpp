@@ -1,0 +1,55 @@
+#include "core/usedmods/used_mods.h"
+
+#include <string>
+
+#include "platform/platform.h"
+#include "core/settings/flagged_list.h"
+#include "core/settings/server_settings.h"
+#include "core/common/ui_text.h"
+#include "core/common/user_folder.h"
+
+namespace {
+// Mod names are folder names and may hold characters that XML reserves.
+std::string EscapeXml(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+}  // namespace
+
+int CountFlaggedPairs(const char* text) { return static_cast<int>(ParseFlaggedList(text).size()); }
+
+std::string BuildUsedMods(const char* moduleUseList) {
+    const std::vector<FlaggedItem> mods = ParseFlaggedList(moduleUseList);
+    std::string bytes;
+    long priority = 2L * static_cast<long>(mods.size());
+    for (const FlaggedItem& mod : mods) {
+        bytes += "<use priority=\"" + std::to_string(priority) + "\" downloadable=\"";
+        bytes += IsMarkSet(mod.mark) ? "true" : "false";
+        bytes += "\">" + EscapeXml(mod.item) + "</use>\r\n";
+        priority -= 2;
+    }
+    return bytes;
+}
+
+void WriteUsedMods() {
+    const char* list = GetServerSettings()->ModuleUseList;
+    if (CountFlaggedPairs(list) == 0) return;  // no mod in use: the file stays as it is
+
+    const std::string path = UserFilePath("moddir\\usedmods.cfg");
+    const std::string bytes = BuildUsedMods(list);
+    if (path.size() >= kUserPathSize || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
+        const std::string message = std::string(LoadUIText(171)) + path;
+        const std::string caption = LoadUIText(194);
+        platform::ShowMessageBox(platform::BoxOwner::MainWindow, message.c_str(), caption.c_str(), 0x30);
+    }
+}

@@ -1,0 +1,31 @@
+// Switches that tests and tools use to put the platform into states that are
+// hard to reach for real: a given documents folder, a full disk, a drive
+// root. The product never calls them.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// Makes QueryDocumentsFolder report `folder` instead of asking the system;
+// nullptr restores the real lookup. SetDocumentsFolderUnknownForTests makes
+// the lookup fail, as when the system has no documents folder.
+void SetDocumentsFolderForTests(const char* folder);
+void SetDocumentsFolderUnknownForTests();
+// Makes the n-th block write of ReplaceFileContents from now on fail as a
+// full disk does (n counts from 1; 0 switches the failure off). Writes are
+// made in blocks of ReplaceWriteBlockSize bytes.
+void FailFileWriteForTests(int n);
+constexpr std::size_t ReplaceWriteBlockSize = 4096;
+
+#if !defined(_WIN32)
+namespace posix {
+// The folder that stands for the root of the current drive (paths that start
+// with a single backslash); "/" unless set.
+void SetDriveRootForTests(const char* folder);
+}  // namespace posix
+#endif
+
+}  // namespace platform

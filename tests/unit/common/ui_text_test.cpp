@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+#include "core/common/ui_text.h"
+
+TEST(UIText, EveryIdOfTheTableHasItsTextAndNoOtherIdHasOne) {
+    for (unsigned id = 1; id <= 221; ++id) EXPECT_STRNE(LoadUIText(id), "") << "id " << id;
+    EXPECT_STRNE(LoadUIText(1185), "");
+    for (unsigned id : {0u, 222u, 223u, 1184u, 1186u, 65535u}) EXPECT_STREQ(LoadUIText(id), "") << "id " << id;
+}
+
+TEST(UIText, TextsAreExactIncludingLineBreaksTabsAndTrailingBlanks) {
+    EXPECT_STREQ(LoadUIText(1), "Vantrel(tm) Server Launch Utility");
+    EXPECT_STREQ(LoadUIText(2),
+                 "A map has not been selected in the use maps or the rotation list. If you continue by selecting "
+                 "OK, you will need to specify the map after the server starts.\r\n\r\nConsole map commands:\r\n"
+                 "\tmap <mapname>\r\n\tsv_maplist <maps>");
+    EXPECT_STREQ(LoadUIText(4), "Failed to locate: ");
+    EXPECT_STREQ(LoadUIText(6), "Can not write configuration to: ");
+    EXPECT_STREQ(LoadUIText(7), "Launch aborted");
+    EXPECT_STREQ(LoadUIText(8), "%s failed with error %d: %s");
+    EXPECT_STREQ(LoadUIText(9), "Error while reading or writing INI");
+    EXPECT_STREQ(LoadUIText(10), "Nameless Battle");
+    EXPECT_STREQ(LoadUIText(11), "MP:DefaultTeamKillWarnMessage");
+    EXPECT_STREQ(LoadUIText(21), "No page name!");
+    EXPECT_STREQ(LoadUIText(138), ">>");
+    EXPECT_STREQ(LoadUIText(171), "Could not open file: ");
+    EXPECT_STREQ(LoadUIText(194), "Mod configuration not saved");
+    EXPECT_STREQ(LoadUIText(202),
+                 "Check boxes enable the auto-download. Some mods require a download to the client before correct "
+                 "operation.");
+    EXPECT_STREQ(LoadUIText(212), "Kick Mutliplier:");
+    EXPECT_STREQ(LoadUIText(218), "Vantrel(tm) Multiplayer Demo Server Launch Utility");
+    EXPECT_STREQ(LoadUIText(221), "Allow All Skins");
+    EXPECT_STREQ(LoadUIText(1185), "Team Kill Warning:");
+}
+
+TEST(UIText, OneSharedBufferThatTheNextCallOverwrites) {
+    const char* first = LoadUIText(2);
+    std::string copy = first;
+    const char* second = LoadUIText(3);
+    EXPECT_EQ(first, second);
+    EXPECT_STREQ(first, "Server can not be started");
+    EXPECT_EQ(copy.substr(0, 16), "A map has not be");
+}
+
+TEST(UIText, ResourceLoadCutsToTheBufferAndReportsTheLength) {
+    char buffer[8];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(platform::LoadStringResource(1, buffer, sizeof buffer), 7);
+    EXPECT_STREQ(buffer, "Vantrel");
+    EXPECT_EQ(platform::LoadStringResource(9999, buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "");
+}

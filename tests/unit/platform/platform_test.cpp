@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/test_hooks.h"
+#include "test_support.h"
+
+using Platform = CoreTest;
+
+namespace {
+std::vector<std::string> Names(const std::string& pattern, bool* found = nullptr) {
+    std::vector<std::string> names;
+    bool ok = platform::FindEntries(pattern.c_str(), [&](const platform::FoundEntry& entry) {
+        names.push_back(entry.name + (entry.isFolder ? "/" : ""));
+    });
+    if (found) *found = ok;
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
+
+TEST_F(Platform, FindEntriesMatchesWildcardsWithoutRegardToCaseAndReportsFolders) {
+    WriteBytes(root_ + "\\a.bsp", "");
+    WriteBytes(root_ + "\\B.BSP", "");
+    WriteBytes(root_ + "\\c.rez", "");
+    WriteBytes(root_ + "\\a.bspx", "");
+    ASSERT_TRUE(platform::CreateFolder((root_ + "\\sub").c_str()));
+
+    // As on Windows, a three-letter extension also finds longer ones.
+    EXPECT_EQ(Names(root_ + "\\*.bsp"), (std::vector<std::string>{"B.BSP", "a.bsp", "a.bspx"}));
+    EXPECT_EQ(Names(root_ + "\\a.*"), (std::vector<std::string>{"a.bsp", "a.bspx"}));
+    EXPECT_EQ(Names(root_ + "\\?.REZ"), (std::vector<std::string>{"c.rez"}));
+    EXPECT_EQ(Names(root_ + "\\*"),
+              (std::vector<std::string>{"../", "./", "B.BSP", "Documents/", "a.bsp", "a.bspx", "c.rez", "sub/"}));
+
+    bool found = true;
+    EXPECT_TRUE(Names(root_ + "\\*.none", &found).empty());
+    EXPECT_FALSE(found);
+    EXPECT_TRUE(Names(root_ + "\\missing\\*", &found).empty());
+    EXPECT_FALSE(found);
+}
+
+TEST_F(Platform, ReplaceFileContentsCreatesOrReplacesWholeFilesOnly) {
+    const std::string path = root_ + "\\out.bin";
+    std::string big(3 * platform::ReplaceWriteBlockSize + 17, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
+    ASSERT_TRUE(platform::ReplaceFileContents(path.c_str(), big.data(), big.size()));
+    EXPECT_EQ(ReadBytes(path), big);
+    ASSERT_TRUE(platform::ReplaceFileContents(path.c_str(), "\r\nx", 3));
+    EXPECT_EQ(ReadBytes(path), "\r\nx");
+    ASSERT_TRUE(platform::ReplaceFileContents(path.c_str(), "", 0));
+    EXPECT_EQ(ReadBytes(path), "");
+    EXPECT_TRUE(FileExists(path));
+
+    platform::FailFileWriteForTests(4);
+    EXPECT_FALSE(platform::ReplaceFileContents(path.c_str(), big.data(), big.size()));
+    EXPECT_EQ(platform::LastErrorCode(), 112u);  // ERROR_DISK_FULL
+    EXPECT_EQ(ReadBytes(path), "");
+    EXPECT_FALSE(FileExists(path + ".tmp"));
+    // The injected failure happens once.
+    EXPECT_TRUE(platform::ReplaceFileContents(path.c_str(), big.data(), big.size()));
+
+    const std::string missing = root_ + "\\missing\\out.bin";
+    EXPECT_FALSE(platform::ReplaceFileContents(missing.c_str(), "x", 1));
+    EXPECT_EQ(platform::LastErrorCode(), 3u);  // ERROR_PATH_NOT_FOUND
+}
+
+TEST_F(Platform, FoldersFilesAndTheCurrentFolder) {
+    const std::string folder = root_ + "\\made";
+    EXPECT_FALSE(platform::PathExists(folder.c_str()));
+    EXPECT_TRUE(platform::CreateFolder(folder.c_str()));
+    EXPECT_TRUE(platform::PathExists(folder.c_str()));
+    EXPECT_FALSE(platform::CreateFolder(folder.c_str()));
+    EXPECT_FALSE(platform::CreateFolder((root_ + "\\no\\such").c_str()));
+
+    const std::string file = folder + "\\f.txt";
+    EXPECT_FALSE(platform::CanOpenForReading(file.c_str()));
+    WriteBytes(file, "abc");
+    EXPECT_TRUE(platform::CanOpenForReading(file.c_str()));
+    EXPECT_TRUE(platform::RemoveFile(file.c_str()));
+    EXPECT_FALSE(platform::PathExists(file.c_str()));
+
+    std::string current;
+    EXPECT_TRUE(platform::QueryCurrentFolder(current));
+    EXPECT_FALSE(current.empty());
+}
+
+TEST(MessageBoxes, TheHookReceivesOwnerTextCaptionAndStyleAndAnswers) {
+    std::vector<RecordedBox> boxes;
+    platform::SetMessageBoxHook([&](platform::BoxOwner owner, const std::string& text, const std::string& caption,
+                                    unsigned style) {
+        boxes.push_back(RecordedBox{owner, text, caption, style});
+        return 2;  // IDCANCEL
+    });
+    platform::SetMainWindowHandle(nullptr);
+    EXPECT_EQ(platform::ShowMessageBox(platform::BoxOwner::MainWindow, "text", "caption", 0x31), 2);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, platform::BoxOwner::MainWindow);
+    EXPECT_EQ(boxes[0].text, "text");
+    EXPECT_EQ(boxes[0].caption, "caption");
+    EXPECT_EQ(boxes[0].style, 0x31u);
+    platform::SetMessageBoxHook([](platform::BoxOwner, const std::string&, const std::string&, unsigned) {
+        ADD_FAILURE() << "unexpected message box";
+        return 1;
+    });
+}

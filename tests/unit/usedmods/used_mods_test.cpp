@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/usedmods/used_mods.h"
+#include "platform/platform.h"
+#include "platform/test_hooks.h"
+#include "core/servercfg/save_configuration.h"
+#include "test_support.h"
+
+class UsedMods : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        ASSERT_TRUE(platform::CreateFolder(UserFile("moddir").c_str()));
+    }
+    std::string UsedModsPath() const { return UserFile("moddir\\usedmods.cfg"); }
+};
+
+TEST_F(UsedMods, OneLinePerModTopFirstWithDescendingPriorities) {
+    std::strcpy(settings_->ModuleUseList, "x 0 y 1 ");
+    WriteUsedMods();
+    EXPECT_EQ(ReadBytes(UsedModsPath()),
+              "<use priority=\"4\" downloadable=\"false\">x</use>\r\n"
+              "<use priority=\"2\" downloadable=\"true\">y</use>\r\n");
+
+    std::strcpy(settings_->ModuleUseList, "a 1 b 0 c 0 ");
+    WriteUsedMods();
+    EXPECT_EQ(ReadBytes(UsedModsPath()),
+              "<use priority=\"6\" downloadable=\"true\">a</use>\r\n"
+              "<use priority=\"4\" downloadable=\"false\">b</use>\r\n"
+              "<use priority=\"2\" downloadable=\"false\">c</use>\r\n");
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(UsedMods, AnyMarkButZeroIsDownloadableAndAMissingFinalMarkIsZero) {
+    EXPECT_EQ(BuildUsedMods("a 2 b"),
+              "<use priority=\"4\" downloadable=\"true\">a</use>\r\n"
+              "<use priority=\"2\" downloadable=\"false\">b</use>\r\n");
+    EXPECT_EQ(BuildUsedMods("   a   0   "), "<use priority=\"2\" downloadable=\"false\">a</use>\r\n");
+}
+
+TEST_F(UsedMods, NamesAreEscapedForXml) {
+    EXPECT_EQ(BuildUsedMods("R&D<1>\"q\"'s 1 "),
+              "<use priority=\"2\" downloadable=\"true\">R&amp;D&lt;1&gt;&quot;q&quot;&apos;s</use>\r\n");
+}
+
+TEST_F(UsedMods, NoModInUseLeavesTheFileAsItWas) {
+    WriteBytes(UsedModsPath(), "previous");
+    settings_->ModuleUseList[0] = '\0';
+    WriteUsedMods();
+    EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
+    std::strcpy(settings_->ModuleUseList, "    ");
+    WriteUsedMods();
+    EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(UsedMods, AnUnwritableFileIsReportedAndTheSaveStillSucceeds) {
+    RemoveTree(UserFile("moddir"));
+    std::strcpy(settings_->ModuleUseList, "a 1 ");
+    EXPECT_TRUE(SaveConfiguration());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].owner, platform::BoxOwner::MainWindow);
+    EXPECT_EQ(boxes_[0].text, "Could not open file: " + UsedModsPath());
+    EXPECT_EQ(boxes_[0].caption, "Mod configuration not saved");
+    EXPECT_EQ(boxes_[0].style, 0x30u);
+    EXPECT_FALSE(ReadBytes(UserFile("server.cfg")).empty());
+}
+
+TEST_F(UsedMods, AWriteErrorKeepsThePreviousFile) {
+    WriteBytes(UsedModsPath(), "previous");
+    std::strcpy(settings_->ModuleUseList, "a 1 ");
+    platform::FailFileWriteForTests(1);
+    WriteUsedMods();
+    EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
+    EXPECT_FALSE(FileExists(UsedModsPath() + ".tmp"));
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Could not open file: " + UsedModsPath());
+}
+
+TEST_F(UsedMods, WrittenBySaveOnlyAfterServerCfg) {
+    std::strcpy(settings_->ModuleUseList, "m 0 ");
+    ASSERT_TRUE(SaveConfiguration());
+    EXPECT_EQ(ReadBytes(UsedModsPath()), "<use priority=\"2\" downloadable=\"false\">m</use>\r\n");
+}
