@@ -130,9 +130,6 @@ enum class BoxOwner { None, MainWindow };
 int ShowMessageBox(BoxOwner owner, const char* text, const char* caption, unsigned style);
 // The window that owns BoxOwner::MainWindow boxes (an HWND on Windows).
 void SetMainWindowHandle(void* window);
-using MessageBoxHook = std::function<int(BoxOwner, const std::string& text,
-                                         const std::string& caption, unsigned style)>;
-void SetMessageBoxHook(MessageBoxHook hook);
 
 // LoadStringA of the module's string table: copies the text into `buffer`
 // (cut to size - 1) and returns its length, 0 for an unknown id.

@@ -4,10 +4,18 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string>
 
 #include "platform/platform.h"
 
 namespace platform {
+
+// Replaces the real message box with a recorder; an empty function restores
+// it.
+using MessageBoxHook = std::function<int(BoxOwner, const std::string& text,
+                                         const std::string& caption, unsigned style)>;
+void SetMessageBoxHook(MessageBoxHook hook);
 
 // Makes QueryDocumentsFolder report `folder` instead of asking the system;
 // nullptr restores the real lookup. SetDocumentsFolderUnknownForTests makes

@@ -4,16 +4,17 @@
 #pragma once
 
 #include "page_ids.h"
+#include "ui_text_ids.h"
 #include "app/pages/page_table.h"
 
 namespace pages {
 
-// Combo box entries, as string ids in list order; the field holds the index.
-inline constexpr unsigned kGameTypeEntries[] = {22, 23, 24};  // Free For All, Team DM, Invader
-inline constexpr unsigned kHealRateEntries[] = {25, 26, 27, 28};  // Instant, 5, 10, 20 secs
-inline constexpr unsigned kEffectsControllerEntries[] = {215, 216};  // Network Speed, GFX Ambience
-inline constexpr unsigned kPlayerSpawnEntries[] = {203, 29, 30, 31, 32, 33, 34, 219, 220};
-inline constexpr unsigned kAutoBalanceEntries[] = {74, 213, 214};  // Normal, On Enter, On Spawn
+// Combo box entries, as strings in list order; the field holds the index.
+inline constexpr unsigned kGameTypeEntries[] = {IDS_GAME_TYPE_FFA, IDS_GAME_TYPE_TEAM_DM, IDS_GAME_TYPE_INVADER};
+inline constexpr unsigned kHealRateEntries[] = {IDS_HEAL_RATE_INSTANT, IDS_HEAL_RATE_5, IDS_HEAL_RATE_10, IDS_HEAL_RATE_20};
+inline constexpr unsigned kEffectsControllerEntries[] = {IDS_EFFECTS_NETWORK_SPEED, IDS_EFFECTS_GFX_AMBIENCE};
+inline constexpr unsigned kPlayerSpawnEntries[] = {IDS_SPAWN_DEFAULT, IDS_SPAWN_RANDOM, IDS_SPAWN_FARTHEST, IDS_SPAWN_TEAM, IDS_SPAWN_NOT_VISIBLE, IDS_SPAWN_CLOSEST, IDS_SPAWN_GROUP, IDS_SPAWN_NOT_FACING, IDS_SPAWN_BUFFERED_CLOSE};
+inline constexpr unsigned kAutoBalanceEntries[] = {IDS_AUTO_BALANCE_NORMAL, IDS_AUTO_BALANCE_ON_ENTER, IDS_AUTO_BALANCE_ON_SPAWN};
 
 using S = ServerSettings;
 
@@ -27,18 +28,18 @@ inline constexpr PageControl kBasicControls[] = {
     UnsignedBox(IDC_BASIC_MAX_PLAYERS, &S::MaxPlayers),
     UnsignedBox(IDC_BASIC_FRAG_LIMIT, &S::FragLimit),
     UnsignedBox(IDC_BASIC_TIME_LIMIT, &S::TimeLimit),
-    CheckBox(IDC_BASIC_HEALTH_DROP, 42, &S::HealthDrop),
-    CheckBox(IDC_BASIC_FAST_RUN_SPEED, 43, &S::FastRunSpeed),
-    CheckBox(IDC_BASIC_BACKPACK_DROP, 54, &S::BackpackDrop),
-    CheckBox(IDC_BASIC_FRIENDLY_FIRE, 45, &S::FriendlyFire),
-    CheckBox(IDC_BASIC_WEAPON_DROP, 55, &S::WeaponDrop),
-    CheckBox(IDC_BASIC_NO_FALLING_DAMAGE, 46, &S::NoFallingDamage),
-    CheckBox(IDC_BASIC_REALISTIC_MODE, 44, &S::RealisticMode),
-    CheckBox(IDC_BASIC_INFINITE_AMMO, 48, &S::InfiniteAmmo),
-    CheckBox(IDC_BASIC_ALLOW_LEAN, 195, &S::AllowLean),
-    CheckBox(IDC_BASIC_WEAPON_STAY, 197, &S::WeaponStay),
-    CheckBox(IDC_BASIC_NO_FOOTSTEPS, 196, &S::NoFootsteps),
-    CheckBox(IDC_BASIC_GAMESPY, 210, &S::GameSpy),
+    CheckBox(IDC_BASIC_HEALTH_DROP, IDS_HEALTH_DROP, &S::HealthDrop),
+    CheckBox(IDC_BASIC_FAST_RUN_SPEED, IDS_FAST_RUN_SPEED, &S::FastRunSpeed),
+    CheckBox(IDC_BASIC_BACKPACK_DROP, IDS_BACKPACK_DROP, &S::BackpackDrop),
+    CheckBox(IDC_BASIC_FRIENDLY_FIRE, IDS_FRIENDLY_FIRE, &S::FriendlyFire),
+    CheckBox(IDC_BASIC_WEAPON_DROP, IDS_WEAPON_DROP, &S::WeaponDrop),
+    CheckBox(IDC_BASIC_NO_FALLING_DAMAGE, IDS_NO_FALLING_DAMAGE, &S::NoFallingDamage),
+    CheckBox(IDC_BASIC_REALISTIC_MODE, IDS_REALISTIC_MODE, &S::RealisticMode),
+    CheckBox(IDC_BASIC_INFINITE_AMMO, IDS_INFINITE_AMMO, &S::InfiniteAmmo),
+    CheckBox(IDC_BASIC_ALLOW_LEAN, IDS_ALLOW_LEAN, &S::AllowLean),
+    CheckBox(IDC_BASIC_WEAPON_STAY, IDS_WEAPON_STAY, &S::WeaponStay),
+    CheckBox(IDC_BASIC_NO_FOOTSTEPS, IDS_NO_FOOTSTEPS, &S::NoFootsteps),
+    CheckBox(IDC_BASIC_GAMESPY, IDS_GAMESPY, &S::GameSpy),
 };
 
 // Bleed To Death and Disable Bleeding stay in the template but are never
@@ -48,24 +49,24 @@ inline constexpr PageControl kAdvancedControls[] = {
     TextBox(IDC_ADV_ADDITIONAL_OPTIONS, &S::AdditionalOptions),
     FloatBox(IDC_ADV_SPAWN_DELAY, &S::SpawnDelay),
     SignedBox(IDC_ADV_INVINCIBILITY, &S::Invicibitlity),
-    CheckBox(IDC_ADV_MUTE_SPECTATORS, 62, &S::MuteSpectators),
-    CheckBox(IDC_ADV_SHOW_ENEMY_NAMES, 63, &S::ShowEnemyNames),
-    CheckBox(IDC_ADV_PUNKBUSTER, 64, &S::EnablePunkBuster),
+    CheckBox(IDC_ADV_MUTE_SPECTATORS, IDS_MUTE_SPECTATORS, &S::MuteSpectators),
+    CheckBox(IDC_ADV_SHOW_ENEMY_NAMES, IDS_SHOW_ENEMY_NAMES, &S::ShowEnemyNames),
+    CheckBox(IDC_ADV_PUNKBUSTER, IDS_ENABLE_PUNKBUSTER, &S::EnablePunkBuster),
     SignedBox(IDC_ADV_INACTIVE_SPECTATE, &S::InactiveSpectate),
     SignedBox(IDC_ADV_INFO_THRESHOLD, &S::InfoThreshold),
     SignedBox(IDC_ADV_STAT_THRESHOLD, &S::StatThreshold),
-    HiddenCheckBox(IDC_ADV_BLEED_TO_DEATH, 69, &S::BleedToDeath),
-    HiddenCheckBox(IDC_ADV_DISABLE_BLEEDING, 70, &S::DisableBleeding),
-    CheckBox(IDC_ADV_ONLINE_STATS, 71, &S::OnlineStatTracking),
+    HiddenCheckBox(IDC_ADV_BLEED_TO_DEATH, IDS_BLEED_TO_DEATH, &S::BleedToDeath),
+    HiddenCheckBox(IDC_ADV_DISABLE_BLEEDING, IDS_DISABLE_BLEEDING, &S::DisableBleeding),
+    CheckBox(IDC_ADV_ONLINE_STATS, IDS_ONLINE_STAT_TRACKING, &S::OnlineStatTracking),
     SignedBox(IDC_ADV_MAX_RAG_DOLLS, &S::MaxRagDolls),
     FloatBox(IDC_ADV_DM_SPEED_MULTIPLIER, &S::DMSpeedMultiplier),
-    GroupBox(IDC_ADV_RETREAT_GROUP, 209),
-    CheckBox(IDC_ADV_RETREAT_ENABLE, 204, &S::RetreatEnable),
-    CheckBox(IDC_ADV_RETREAT_SPAWN_COST, 206, &S::RetreatSpawnCost),
-    CheckBox(IDC_ADV_RETREAT_RESPAWN, 205, &S::RetreatRespawn),
+    GroupBox(IDC_ADV_RETREAT_GROUP, IDS_RETREATING_OPTIONS),
+    CheckBox(IDC_ADV_RETREAT_ENABLE, IDS_ENABLE_RETREAT, &S::RetreatEnable),
+    CheckBox(IDC_ADV_RETREAT_SPAWN_COST, IDS_RETREAT_SPAWN_COST, &S::RetreatSpawnCost),
+    CheckBox(IDC_ADV_RETREAT_RESPAWN, IDS_RETREAT_RESPAWN, &S::RetreatRespawn),
     FloatBox(IDC_ADV_RETREAT_DELAY, &S::RetreatDelay),
     FloatBox(IDC_ADV_RETREAT_TIME, &S::RetreatTime),
-    CheckBox(IDC_ADV_PURE, 217, &S::Pure),
+    CheckBox(IDC_ADV_PURE, IDS_PURE, &S::Pure),
 };
 
 // InvertObjectiveNumbers belongs to this section's file but is edited on
@@ -91,7 +92,7 @@ inline constexpr PageControl kAdvanced2Controls[] = {
 // the page lets the operator change it, next to Do Warm-Up.
 inline constexpr PageControl kTeamControls[] = {
     TextBox(IDC_TEAM_KILL_WARNING, &S::TeamKillWarning),
-    CheckBox(IDC_TEAM_DISABLE_CLASSES, 90, &S::DisableClasses),
+    CheckBox(IDC_TEAM_DISABLE_CLASSES, IDS_DISABLE_CLASSES_IN_TEAM_DM, &S::DisableClasses),
     SignedBox(IDC_TEAM_KILL_KICK, &S::TeamKillKick),
     SignedBox(IDC_TEAM_KICK_DURATION, &S::KickDuration),
     SignedBox(IDC_TEAM_INACTIVE_KICK, &S::InactiveKick),
@@ -104,16 +105,16 @@ inline constexpr PageControl kTeamControls[] = {
     SignedBox(IDC_TEAM_CORPSMAN_HEAL_AMOUNT, &S::CorpsmanHealAmount),
     FloatBox(IDC_TEAM_CORPSMAN_HEAL_TIME, &S::CorpsmanHealTime),
     SignedBox(IDC_TEAM_CORPSMAN_MAX_MORPHINE, &S::CorpsmanMaxMorphine),
-    CheckBox(IDC_TEAM_ENABLE_VOTING, 104, &S::EnableVoting),
-    CheckBox(IDC_TEAM_DO_WARMUP, 105, &S::DoWarmup),
-    CheckBox(IDC_TEAM_PEACE_WARMUP, 106, &S::PeaceWarmup),
+    CheckBox(IDC_TEAM_ENABLE_VOTING, IDS_ENABLE_VOTING, &S::EnableVoting),
+    CheckBox(IDC_TEAM_DO_WARMUP, IDS_DO_WARM_UP, &S::DoWarmup),
+    CheckBox(IDC_TEAM_PEACE_WARMUP, IDS_PEACE_WARM_UP, &S::PeaceWarmup),
     FloatBox(IDC_TEAM_ENG_DISARM_SPEEDUP, &S::EngineerDisarmExplSpeedup),
     SignedBox(IDC_TEAM_ENG_MAX_EXPLOSIVES, &S::EngineerMaxExplosives),
     SignedBox(IDC_TEAM_CORPSMAN_MAX_SULFA, &S::CorpsmanMaxSulfa),
     FloatBox(IDC_TEAM_CORPSMAN_REVIVE_TIME, &S::CorpsmanReviveTime),
     FloatBox(IDC_TEAM_ENG_PLANT_SPEEDUP, &S::EngineerPlantExplSpeedup),
     ChoiceBox(IDC_TEAM_PLAYER_SPAWN, &S::PlayerSpawn, kPlayerSpawnEntries),
-    CheckBox(IDC_TEAM_INVERT_OBJECTIVES, 113, &S::InvertObjectiveNumbers),
+    CheckBox(IDC_TEAM_INVERT_OBJECTIVES, IDS_INVERT_OBJECTIVE_NUMBER, &S::InvertObjectiveNumbers),
     SignedBox(IDC_TEAM_KILL_WARNINGS, &S::TeamKillWarnings),
     ChoiceBox(IDC_TEAM_AUTO_BALANCE, &S::AutoBalance, kAutoBalanceEntries),
 };
@@ -138,11 +139,11 @@ inline constexpr PageControl kLimitsControls[] = {
     SignedBox(IDC_LIMITS_MAX_KILLS, &S::MaxKills),
     SignedBox(IDC_LIMITS_MIN_TEAM_ONLINE, &S::MinTeamOnline),
     SignedBox(IDC_LIMITS_MAX_TEAM_ONLINE, &S::MaxTeamOnline),
-    GroupBox(IDC_LIMITS_CLASS_GROUP, 132),
-    GroupBox(IDC_LIMITS_RESTRICTIONS_GROUP, 133),
+    GroupBox(IDC_LIMITS_CLASS_GROUP, IDS_CLASS_LIMITATIONS),
+    GroupBox(IDC_LIMITS_RESTRICTIONS_GROUP, IDS_RESTRICTIONS),
     SignedBox(IDC_LIMITS_ALLIED_FRAGS, &S::AlliedFrags),
     SignedBox(IDC_LIMITS_AXIS_FRAGS, &S::AxisFrags),
-    AllSkinsCheckBox(IDC_LIMITS_ALLOW_ALL_SKINS, 221, &S::AllowAllSkins),
+    AllSkinsCheckBox(IDC_LIMITS_ALLOW_ALL_SKINS, IDS_ALLOW_ALL_SKINS, &S::AllowAllSkins),
 };
 
 // The eight ammunition counts are optional: blank (-1) leaves the server's
@@ -168,8 +169,8 @@ inline constexpr PageControl kWeaponsControls[] = {
     IntOrBlankBox(IDC_WEAPONS_RIFLE_AMMO_MAX, &S::RifleAmmoMax),
     IntOrBlankBox(IDC_WEAPONS_SMG_AMMO_INIT, &S::SMGAmmoInit),
     IntOrBlankBox(IDC_WEAPONS_SMG_AMMO_MAX, &S::SMGAmmoMax),
-    CheckBox(IDC_WEAPONS_CORNUCOPIA_AMMO, 166, &S::CornucopiaAmmo),
-    CheckBox(IDC_WEAPONS_FULL_RESTOCK_AMMO, 167, &S::FullRestockAmmo),
+    CheckBox(IDC_WEAPONS_CORNUCOPIA_AMMO, IDS_CORNUCOPIA_AMMO, &S::CornucopiaAmmo),
+    CheckBox(IDC_WEAPONS_FULL_RESTOCK_AMMO, IDS_FULL_RESTOCK_AMMO, &S::FullRestockAmmo),
     FloatBox(IDC_WEAPONS_VIEW_KICK, &S::ViewKickMultiplier),
     SignedBox(IDC_WEAPONS_CLIENT_TRACER, &S::ClientTracer),
 };
@@ -199,9 +200,9 @@ inline constexpr PageControl kExplosivesControls[] = {
     IntOrBlankBox(IDC_EXPL_LANDMINES_MAX, &S::LandminesCountMax),
     IntOrBlankBox(IDC_EXPL_SATCHELS_INIT, &S::SatchelChargesCountInit),
     IntOrBlankBox(IDC_EXPL_SATCHELS_MAX, &S::SatchelChargesCountMax),
-    CheckBox(IDC_EXPL_ALLOW_GRENADES, 191, &S::GrenadesAllowed),
-    CheckBox(IDC_EXPL_ALLOW_LANDMINES, 192, &S::LandminesAllowed),
-    CheckBox(IDC_EXPL_ALLOW_SATCHELS, 193, &S::SatchelChargesAllowed),
+    CheckBox(IDC_EXPL_ALLOW_GRENADES, IDS_ALLOW_GRENADES, &S::GrenadesAllowed),
+    CheckBox(IDC_EXPL_ALLOW_LANDMINES, IDS_ALLOW_LANDMINES, &S::LandminesAllowed),
+    CheckBox(IDC_EXPL_ALLOW_SATCHELS, IDS_ALLOW_SATCHELCHARGES, &S::SatchelChargesAllowed),
 };
 
 inline constexpr FormPage kBasicPage = MakeFormPage("Basic", IDD_BASIC_PAGE, kBasicControls);

@@ -9,6 +9,7 @@
 
 #include "core/discovery/map_discovery.h"
 #include "page_ids.h"
+#include "ui_text_ids.h"
 #include "app/pages/page_helpers.h"
 #include "app/pages/pages.h"
 #include "platform/platform.h"
@@ -17,17 +18,13 @@
 namespace {
 
 const RefusalTexts kRotationRefusal = {
-    "Map not added",
-    "The map name \"%s\" contains a blank. The rotation list separates its entries with "
-    "blanks, so this map cannot be put in the rotation. It can still be used as the start map.",
-    "The rotation list is full: adding \"%s\" would make it longer than 4095 characters. "
-    "Remove a map from the rotation first.",
-};
+    IDS_ROTATION_REFUSED_CAPTION, IDS_ROTATION_REFUSED_BLANK, IDS_ROTATION_REFUSED_FULL};
 
 // Texts of the page's labels and buttons, by control id.
 const ControlText kPageTexts[] = {
-    {136, 136}, {137, 137}, {IDC_MAPS_ADD, 138}, {IDC_MAPS_REMOVE, 139},
-    {IDC_MAPS_UP, 140}, {IDC_MAPS_DOWN, 141}, {IDC_MAPS_USE_MAP, 142},
+    {IDS_MAPS_FOUND, IDS_MAPS_FOUND}, {IDS_ROTATION, IDS_ROTATION},
+    {IDC_MAPS_ADD, IDS_ADD_BUTTON}, {IDC_MAPS_REMOVE, IDS_REMOVE_BUTTON},
+    {IDC_MAPS_UP, IDS_UP_BUTTON}, {IDC_MAPS_DOWN, IDS_DOWN_BUTTON}, {IDC_MAPS_USE_MAP, IDS_USE_MAP},
 };
 
 void FillMapsList(HWND list, const ServerSettings& settings) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "page_ids.h"
+#include "core/common/ui_text.h"
 #include "platform/platform.h"
 #include "core/settings/server_settings.h"
 
@@ -44,11 +45,13 @@ void ShowMarkedList(HWND list, const MarkedList& shown, const MarkedList& wanted
     InvalidateRect(list, nullptr, FALSE);
 }
 
-void Refuse(const RefusalTexts& refusal, const char* format, const std::string& name) {
-    std::string text = format;
+void Refuse(const RefusalTexts& refusal, unsigned textId, const std::string& name) {
+    // The shared text buffer holds one text at a time: the message is
+    // composed before the caption is loaded.
+    std::string text = LoadUIText(textId);
     const std::string::size_type at = text.find("%s");
     if (at != std::string::npos) text.replace(at, 2, name);
-    platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), refusal.caption,
+    platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), LoadUIText(refusal.caption),
                              MB_ICONWARNING);
 }
 

@@ -34,12 +34,12 @@ int SelectedOrFirstItem(HWND list);
 
 enum class MarkedListCommand { Add, Remove, Up, Down, ToggleMark };
 
-// What the operator is told when an addition is refused; each text holds
-// one %s for the name.
+// What the operator is told when an addition is refused, as strings; each
+// text holds one %s for the name.
 struct RefusalTexts {
-    const char* caption;
-    const char* hasBlank;
-    const char* tooLong;
+    unsigned caption;
+    unsigned hasBlank;
+    unsigned tooLong;
 };
 
 // Runs one editing command on the list kept in `field` and shown in

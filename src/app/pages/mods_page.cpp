@@ -6,24 +6,22 @@
 #include "app/pages/marked_list_box.h"
 #include "core/discovery/mod_discovery.h"
 #include "page_ids.h"
+#include "ui_text_ids.h"
 #include "app/pages/page_helpers.h"
 #include "app/pages/pages.h"
 #include "core/settings/server_settings.h"
 
 namespace {
 
-const RefusalTexts kModsRefusal = {
-    "Mod not added",
-    "The mod name \"%s\" contains a blank. The list of mods in use separates its entries with "
-    "blanks, so this mod cannot be put in use. Rename its folder to a name without blanks.",
-    "The list of mods in use is full: adding \"%s\" would make it longer than 4095 characters. "
-    "Take a mod out of use first.",
-};
+const RefusalTexts kModsRefusal = {IDS_MODS_REFUSED_CAPTION, IDS_MODS_REFUSED_BLANK, IDS_MODS_REFUSED_FULL};
 
 const ControlText kPageTexts[] = {
-    {143, 143}, {144, 144}, {IDC_MODS_ADD, 138}, {IDC_MODS_REMOVE, 139}, {IDC_MODS_UP, 140},
-    {IDC_MODS_DOWN, 141}, {IDC_MODS_NO_HEALTH, 198}, {IDC_MODS_NO_ARMOR, 199},
-    {IDC_MODS_NO_POWERUPS, 200}, {IDC_MODS_INSTANT_ITEMS, 201}, {IDC_MODS_HINT, 202},
+    {IDS_MODS_FOUND, IDS_MODS_FOUND}, {IDS_MODS_IN_USE, IDS_MODS_IN_USE},
+    {IDC_MODS_ADD, IDS_ADD_BUTTON}, {IDC_MODS_REMOVE, IDS_REMOVE_BUTTON},
+    {IDC_MODS_UP, IDS_UP_BUTTON}, {IDC_MODS_DOWN, IDS_DOWN_BUTTON},
+    {IDC_MODS_NO_HEALTH, IDS_NO_HEALTH}, {IDC_MODS_NO_ARMOR, IDS_NO_ARMOR},
+    {IDC_MODS_NO_POWERUPS, IDS_NO_POWERUPS}, {IDC_MODS_INSTANT_ITEMS, IDS_INSTANT_ITEMS},
+    {IDC_MODS_HINT, IDS_MODS_DOWNLOAD_HINT},
 };
 
 // The four switches and their fields.

@@ -2,6 +2,7 @@
 #include "app/shell/shell.h"
 
 #include "platform/platform.h"
+#include "core/common/notice.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 #include "shell_ids.h"
@@ -48,6 +49,11 @@ bool CreateMainWindow(HINSTANCE instance) {
                                    kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
     if (!g_mainWindow) return false;
     platform::SetMainWindowHandle(g_mainWindow);
+    // What the core reports, the window shows as a box: the core's own
+    // texts, caption, style and owner.
+    SetNoticeSink([](const Notice& notice) {
+        return platform::ShowMessageBox(notice.owner, notice.text.c_str(), notice.caption.c_str(), notice.style);
+    });
 
     g_tabControl = CreatePageHost(instance, g_mainWindow);
 

@@ -17,7 +17,7 @@ struct SettingsPage {
     DLGPROC procedure;
 };
 
-// One row per tab, in tab order; a tab's label is string IDS_FIRST_PAGE_NAME
+// One row per tab, in tab order; a tab's label is string IDS_TAB_BASIC
 // plus its index. The template ids do not follow the tab order.
 const SettingsPage kPages[kPageCount] = {
     {IDD_BASIC_PAGE, BasicPageProc},           {IDD_ADVANCED_PAGE, AdvancedPageProc},
@@ -62,7 +62,7 @@ void DestroyCurrentPage() {
 
 const char* GetPageName(int index) {
     if (index < 0 || index >= kPageCount) return LoadUIText(IDS_NO_PAGE_NAME);
-    return LoadUIText(IDS_FIRST_PAGE_NAME + static_cast<unsigned>(index));
+    return LoadUIText(IDS_TAB_BASIC + static_cast<unsigned>(index));
 }
 
 HWND CreatePageHost(HINSTANCE instance, HWND mainWindow) {

@@ -14,6 +14,7 @@
 #include "core/settings/flagged_list.h"
 #include "core/settings/server_settings.h"
 #include "core/settings/settings_file.h"
+#include "core/common/notice.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 
@@ -501,10 +502,14 @@ const char* GameTypePrefix(std::int32_t gameType) {
     return gameType >= 0 && static_cast<std::size_t>(gameType) < count ? kGameTypeNumbers[gameType] : nullptr;
 }
 
-void ShowSaveFailure(const std::string& path) {
-    const std::string message = std::string(LoadUIText(6)) + path;
-    const std::string caption = LoadUIText(7);
-    platform::ShowMessageBox(platform::BoxOwner::MainWindow, message.c_str(), caption.c_str(), 0x30);
+void ReportSaveFailure(const std::string& path) {
+    Notice notice;
+    notice.file = path;
+    notice.text = std::string(LoadUIText(IDS_CONFIG_WRITE_FAILED_TEXT)) + path;
+    notice.caption = LoadUIText(IDS_CONFIG_WRITE_FAILED_CAPTION);
+    notice.owner = platform::BoxOwner::MainWindow;
+    notice.style = 0x30;  // MB_ICONWARNING
+    ReportNotice(notice);
 }
 
 }  // namespace
@@ -612,11 +617,11 @@ bool SaveConfiguration() {
     // complete on disk, so a full disk never leaves half a server.cfg.
     const std::string bytes = BuildServerConfig(*settings);
     if (!fits || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
-        ShowSaveFailure(path);
+        ReportSaveFailure(path);
         return false;
     }
     // usedmods.cfg belongs with a server.cfg that was written; its own
-    // failure is shown by it and does not change the result.
+    // failure is reported by it and does not change the result.
     WriteUsedMods();
     return true;
 }

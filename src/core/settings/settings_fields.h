@@ -6,7 +6,7 @@
 // order, grouped section by section. The declaration of the record, the key
 // table, the defaults and the file reader and writer all expand this list.
 // No include guard: the includer defines SETTING and expands the list.
-SETTING(Basic, Text, ServerName, UiText(10))
+SETTING(Basic, Text, ServerName, UiText(IDS_DEFAULT_SERVER_NAME))
 SETTING(Basic, Text, ServerPassword, Text(""))
 SETTING(Basic, Text, WelcomeMessage, Text(""))
 SETTING(Basic, Int, GameType, Int(2))
@@ -61,7 +61,7 @@ SETTING(Advanced2, Int, UseHagInitialBulletCount, Int(1))
 SETTING(Advanced2, Int, SecondsLeftInMatch, Int(0))
 SETTING(Advanced2, Int, WaitForTransitionFlag, Int(0))
 SETTING(Advanced2, Float, IncapacitatedMaxHealth, Float(25.0f))
-SETTING(Team, Text, TeamKillWarning, UiText(11))
+SETTING(Team, Text, TeamKillWarning, UiText(IDS_DEFAULT_TEAM_KILL_WARNING))
 SETTING(Team, Int, TeamKillWarnings, Int(3))
 SETTING(Team, Int, TeamKillKick, Int(5))
 SETTING(Team, Int, KickDuration, Int(1))

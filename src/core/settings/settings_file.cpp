@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "core/common/notice.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 
@@ -251,7 +252,7 @@ void ReportSettingsWriteError(const char* operation) {
     const unsigned long code = platform::LastErrorCode();
     std::string system = platform::SystemErrorText(code);
     if (system.empty()) system = "Unknown error.";
-    const std::string format = LoadUIText(8);  // "%s failed with error %d: %s"
+    const std::string format = LoadUIText(IDS_INI_ERROR_FORMAT);  // "%s failed with error %d: %s"
     // Composed without a length limit: the whole system text is shown.
     std::string message;
     for (std::size_t i = 0, argument = 0; i < format.size(); ++i) {
@@ -265,6 +266,11 @@ void ReportSettingsWriteError(const char* operation) {
             message += format[i];
         }
     }
-    const std::string caption = LoadUIText(9);
-    platform::ShowMessageBox(platform::BoxOwner::None, message.c_str(), caption.c_str(), 0 /*MB_OK*/);
+    Notice notice;
+    notice.file = GetSettingsFilePath();
+    notice.text = message;
+    notice.caption = LoadUIText(IDS_INI_ERROR_CAPTION);
+    notice.owner = platform::BoxOwner::None;  // the one box of the program without owner
+    notice.style = 0;                          // MB_OK
+    ReportNotice(notice);
 }

@@ -53,8 +53,8 @@ void ReadSettingsInt(int section, const char* key, std::int32_t& field);
 void ReadSettingsFloat(int section, const char* key, float& field);
 void ReadSettingsBoolean(int section, const char* key, bool& field);
 
-// The error box for a failed write, with the last error code and its system
-// text.
+// Reports a failed write to the front end, with the last error code and its
+// system text.
 void ReportSettingsWriteError(const char* operation);
 
 // The value text stored for a text field, and its reading back. Backslashes

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "core/settings/flagged_list.h"
 #include "core/settings/server_settings.h"
+#include "core/common/notice.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 
@@ -48,8 +49,12 @@ void WriteUsedMods() {
     const std::string path = UserFilePath("moddir\\usedmods.cfg");
     const std::string bytes = BuildUsedMods(list);
     if (path.size() >= kUserPathSize || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
-        const std::string message = std::string(LoadUIText(171)) + path;
-        const std::string caption = LoadUIText(194);
-        platform::ShowMessageBox(platform::BoxOwner::MainWindow, message.c_str(), caption.c_str(), 0x30);
+        Notice notice;
+        notice.file = path;
+        notice.text = std::string(LoadUIText(IDS_USED_MODS_WRITE_FAILED_TEXT)) + path;
+        notice.caption = LoadUIText(IDS_USED_MODS_WRITE_FAILED_CAPTION);
+        notice.owner = platform::BoxOwner::MainWindow;
+        notice.style = 0x30;  // MB_ICONWARNING
+        ReportNotice(notice);
     }
 }

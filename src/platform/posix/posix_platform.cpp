@@ -257,7 +257,7 @@ struct UiTextEntry {
     const char* text;
 };
 const UiTextEntry kUiTexts[] = {
-#define SERVOLT_UI_TEXT_ENTRY(id, text) {id, text},
+#define SERVOLT_UI_TEXT_ENTRY(name, id, text) {id, text},
     SERVOLT_UI_TEXTS(SERVOLT_UI_TEXT_ENTRY)
 #undef SERVOLT_UI_TEXT_ENTRY
 };

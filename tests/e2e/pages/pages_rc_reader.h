@@ -1,5 +1,5 @@
 // Reads the page templates out of resources/pages.rc (with the names of
-// resources/page_ids.h) and the golden files beside the tests, so that the
+// resources/page_ids.h and the string names of resources/ui_texts.h) and the golden files beside the tests, so that the
 // tests can hold them against each other and against the page tables.
 // Knows just the statements pages.rc uses: #define, DIALOGEX, STYLE, FONT
 // and CONTROL.
@@ -72,6 +72,14 @@ public:
             std::istringstream words(line);
             std::string directive, name, value;
             if (words >> directive >> name >> value && directive == "#define") names_[name] = value;
+        }
+        // Labels are named after their strings: X(NAME, id, "text") lines.
+        for (const std::string& line : ReadLines(SourcePath("resources/ui_texts.h"))) {
+            const std::string::size_type open = line.find("X(IDS_");
+            if (open == std::string::npos) continue;
+            std::istringstream words(line.substr(open + 2));
+            std::string name, value;
+            if (std::getline(words, name, ',') && std::getline(words, value, ',')) names_[name] = Trim(value);
         }
         RcDialog* current = nullptr;
         for (const std::string& raw : ReadLines(SourcePath("resources/pages.rc"))) {

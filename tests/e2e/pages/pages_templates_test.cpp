@@ -14,7 +14,7 @@ namespace {
 
 const std::map<unsigned, std::string>& UiTexts() {
     static const std::map<unsigned, std::string> texts = {
-#define UI_TEXT(id, text) {id, text},
+#define UI_TEXT(name, id, text) {id, text},
 #include "ui_texts.h"
 #undef UI_TEXT
     };

@@ -7,9 +7,9 @@
 #include "core/common/ui_text.h"
 
 TEST(UIText, EveryIdOfTheTableHasItsTextAndNoOtherIdHasOne) {
-    for (unsigned id = 1; id <= 221; ++id) EXPECT_STRNE(LoadUIText(id), "") << "id " << id;
+    for (unsigned id = 1; id <= 227; ++id) EXPECT_STRNE(LoadUIText(id), "") << "id " << id;
     EXPECT_STRNE(LoadUIText(1185), "");
-    for (unsigned id : {0u, 222u, 223u, 1184u, 1186u, 65535u}) EXPECT_STREQ(LoadUIText(id), "") << "id " << id;
+    for (unsigned id : {0u, 228u, 229u, 1184u, 1186u, 65535u}) EXPECT_STREQ(LoadUIText(id), "") << "id " << id;
 }
 
 TEST(UIText, TextsAreExactIncludingLineBreaksTabsAndTrailingBlanks) {
@@ -36,6 +36,10 @@ TEST(UIText, TextsAreExactIncludingLineBreaksTabsAndTrailingBlanks) {
     EXPECT_STREQ(LoadUIText(218), "Vantrel(tm) Multiplayer Demo Server Launch Utility");
     EXPECT_STREQ(LoadUIText(221), "Allow All Skins");
     EXPECT_STREQ(LoadUIText(1185), "Team Kill Warning:");
+    // Quotes inside a text survive the resource compiler.
+    EXPECT_STREQ(LoadUIText(IDS_MODS_REFUSED_BLANK),
+                 "The mod name \"%s\" contains a blank. The list of mods in use separates its entries with blanks, "
+                 "so this mod cannot be put in use. Rename its folder to a name without blanks.");
 }
 
 TEST(UIText, OneSharedBufferThatTheNextCallOverwrites) {

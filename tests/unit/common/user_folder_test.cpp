@@ -85,7 +85,7 @@ TEST_F(UserFolders, AFileInPlaceOfTheParentCountsAsPresentAndNothingIsReported) 
     CreateUserFolders();
     EXPECT_EQ(ReadBytes(documents_ + "\\Brenmoor"), "not a folder");
     EXPECT_FALSE(FileExists(UserFolder()));
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(notices_.empty());
 }
 
 TEST_F(UserFolders, WithoutDocumentsFolderTheFoldersGoToTheRootOfTheCurrentDrive) {

@@ -89,6 +89,12 @@ TEST_F(Platform, FoldersFilesAndTheCurrentFolder) {
 }
 
 TEST(MessageBoxes, TheHookReceivesOwnerTextCaptionAndStyleAndAnswers) {
+    struct RecordedBox {
+        platform::BoxOwner owner;
+        std::string text;
+        std::string caption;
+        unsigned style;
+    };
     std::vector<RecordedBox> boxes;
     platform::SetMessageBoxHook([&](platform::BoxOwner owner, const std::string& text, const std::string& caption,
                                     unsigned style) {

@@ -50,7 +50,7 @@ TEST_F(ServerConfig, SaveWritesSettingsThenServerCfgInTheUserFolder) {
     EXPECT_EQ(FirstDifference(ReadBytes(UserFile("server.cfg")), ReadGolden("default.cfg")), "");
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")), ReadGolden("default_settings.ini"));
     EXPECT_FALSE(FileExists(UserFile("server.cfg.tmp")));
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(notices_.empty());
 
     // Saving again with the same settings gives the same bytes.
     const std::string first = ReadBytes(UserFile("server.cfg"));
@@ -153,16 +153,17 @@ TEST_F(ServerConfig, AFailedWriteKeepsThePreviousFileAndIsReported) {
     WriteBytes(UserFile("server.cfg"), "previous");
     const std::string path = UserFile("server.cfg");
     for (int failingBlock : {1, 2, 4}) {
-        boxes_.clear();
+        notices_.clear();
         platform::FailFileWriteForTests(failingBlock);
         EXPECT_FALSE(SaveConfiguration()) << failingBlock;
         EXPECT_EQ(ReadBytes(path), "previous");
         EXPECT_FALSE(FileExists(path + ".tmp"));
-        ASSERT_EQ(boxes_.size(), 1u);
-        EXPECT_EQ(boxes_[0].owner, platform::BoxOwner::MainWindow);
-        EXPECT_EQ(boxes_[0].text, "Can not write configuration to: " + path);
-        EXPECT_EQ(boxes_[0].caption, "Launch aborted");
-        EXPECT_EQ(boxes_[0].style, 0x30u);
+        ASSERT_EQ(notices_.size(), 1u);
+        EXPECT_EQ(notices_[0].owner, platform::BoxOwner::MainWindow);
+        EXPECT_EQ(notices_[0].text, "Can not write configuration to: " + path);
+        EXPECT_EQ(notices_[0].caption, "Launch aborted");
+        EXPECT_EQ(notices_[0].style, 0x30u);
+        EXPECT_EQ(notices_[0].file, path);
     }
     // The settings file was written all the same.
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")), ReadGolden("default_settings.ini"));
@@ -173,8 +174,8 @@ TEST_F(ServerConfig, AMissingUserFolderFailsTheSaveAndWritesNoUsedMods) {
     std::strcpy(settings_->ModuleUseList, "a 1 ");
     EXPECT_FALSE(SaveConfiguration());
     // One box for the settings file, one for server.cfg; none for usedmods.cfg.
-    ASSERT_EQ(boxes_.size(), 2u);
-    EXPECT_EQ(boxes_[1].text, "Can not write configuration to: " + UserFile("server.cfg"));
+    ASSERT_EQ(notices_.size(), 2u);
+    EXPECT_EQ(notices_[1].text, "Can not write configuration to: " + UserFile("server.cfg"));
     EXPECT_FALSE(FileExists(UserFolder()));
 }
 
@@ -191,8 +192,8 @@ TEST_F(ServerConfig, APathBeyondMaxPathIsRefusedWithTheSameMessage) {
     EXPECT_FALSE(GetServerConfigPath(path));
     EXPECT_EQ(path, deep + "\\Brenmoor\\Vantrel(tm)\\server.cfg");
     EXPECT_FALSE(SaveConfiguration());
-    ASSERT_FALSE(boxes_.empty());
-    EXPECT_EQ(boxes_.back().text, "Can not write configuration to: " + path);
+    ASSERT_FALSE(notices_.empty());
+    EXPECT_EQ(notices_.back().text, "Can not write configuration to: " + path);
     EXPECT_FALSE(FileExists(path));
 }
 

@@ -213,7 +213,7 @@ TEST_F(SettingsFile, FreshFileIsTheExpectedFileWithNineSectionsAnd158KeysInOrder
         }
         EXPECT_EQ(layout[line++], keys[i].key);
     }
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(notices_.empty());
 }
 
 TEST_F(SettingsFile, MissingFileGivesDefaultsAndCreatesNothing) {
@@ -290,7 +290,7 @@ TEST_F(SettingsFile, TextsComeBackExactlyAsSaved) {
         EXPECT_STREQ(loaded.AdditionalOptions, text);
         EXPECT_STREQ(loaded.ServerName, text);
     }
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(notices_.empty());
 }
 
 TEST_F(SettingsFile, LineBreaksAreStoredAsBackslashNOnOneLine) {
@@ -372,22 +372,23 @@ TEST_F(SettingsFile, SaveThenFreshLoadGivesTheSameRecord) {
         loaded.ReadSettings();
         ASSERT_EQ(Difference(loaded, *settings_), "") << "round " << round;
     }
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(notices_.empty());
 }
 
 TEST_F(SettingsFile, AnUnwritableFileIsReportedOnceAndEveryKeyIsStillTried) {
     RemoveTree(UserFolder());
     settings_->WriteSettings();
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].owner, platform::BoxOwner::None);
-    EXPECT_EQ(boxes_[0].caption, "Error while reading or writing INI");
-    EXPECT_EQ(boxes_[0].style, 0u);
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].owner, platform::BoxOwner::None);
+    EXPECT_EQ(notices_[0].caption, "Error while reading or writing INI");
+    EXPECT_EQ(notices_[0].style, 0u);
     const std::string expected = "WriteSettingsString failed with error 3: " + platform::SystemErrorText(3);
-    EXPECT_EQ(boxes_[0].text, expected);
+    EXPECT_EQ(notices_[0].text, expected);
+    EXPECT_EQ(notices_[0].file, GetSettingsFilePath());
 
     // A second save reports again, once.
     settings_->WriteSettings();
-    EXPECT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(notices_.size(), 2u);
 }
 
 TEST_F(SettingsFile, APathBeyondMaxPathIsRefusedAndNoKeyLandsElsewhere) {
@@ -406,8 +407,8 @@ TEST_F(SettingsFile, APathBeyondMaxPathIsRefusedAndNoKeyLandsElsewhere) {
     std::vector<std::string> before;
     platform::FindEntries(".\\*", [&](const platform::FoundEntry& entry) { before.push_back(entry.name); });
     settings_->WriteSettings();
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "WriteSettingsString failed with error 206: " + platform::SystemErrorText(206));
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].text, "WriteSettingsString failed with error 206: " + platform::SystemErrorText(206));
     std::vector<std::string> after;
     platform::FindEntries(".\\*", [&](const platform::FoundEntry& entry) { after.push_back(entry.name); });
     EXPECT_EQ(after, before);

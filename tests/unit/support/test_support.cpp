@@ -15,8 +15,9 @@
 #endif
 
 namespace {
-// No test may ever leave a dialog waiting: until a test installs its own
-// recorder, boxes are answered at once and fail the test.
+// No test may ever leave a dialog waiting, nor let a notice of the core go
+// unheard: until a test installs its own recorder, boxes are answered at
+// once and both fail the test.
 class NoDialogs : public ::testing::Environment {
 public:
     void SetUp() override { InstallDefault(); }
@@ -24,6 +25,10 @@ public:
         platform::SetMessageBoxHook([](platform::BoxOwner, const std::string& text, const std::string& caption,
                                        unsigned) {
             ADD_FAILURE() << "unexpected message box: [" << caption << "] " << text;
+            return 1;
+        });
+        SetNoticeSink([](const Notice& notice) {
+            ADD_FAILURE() << "unexpected notice: [" << notice.caption << "] " << notice.text;
             return 1;
         });
     }
@@ -114,10 +119,9 @@ void CoreTest::SetUp() {
     ASSERT_TRUE(platform::CreateFolder(documents_.c_str()));
     platform::SetDocumentsFolderForTests(documents_.c_str());
     CreateUserFolders();
-    boxes_.clear();
-    platform::SetMessageBoxHook([this](platform::BoxOwner owner, const std::string& text,
-                                       const std::string& caption, unsigned style) {
-        boxes_.push_back(RecordedBox{owner, text, caption, style});
+    notices_.clear();
+    SetNoticeSink([this](const Notice& notice) {
+        notices_.push_back(notice);
         return 1;
     });
     settings_ = GetServerSettings();

@@ -1,5 +1,5 @@
 // Shared helpers of the core tests: a throw-away documents folder per test,
-// a recorder in place of message boxes, file helpers and the golden files.
+// a recorder of notices, file helpers and the golden files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,14 +9,8 @@
 
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
+#include "core/common/notice.h"
 #include "core/settings/server_settings.h"
-
-struct RecordedBox {
-    platform::BoxOwner owner;
-    std::string text;
-    std::string caption;
-    unsigned style;
-};
 
 // A new empty folder (interface path, backslashes) under the system's
 // temporary folder.
@@ -33,7 +27,7 @@ std::string GoldenPath(const std::string& name);
 std::string ReadGolden(const std::string& name);
 
 // Each test gets its own documents folder with the user folder created, a
-// recorder for message boxes and the settings record reset to defaults.
+// recorder of the notices the core reports, and the settings record reset to defaults.
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -44,7 +38,7 @@ protected:
 
     std::string root_;       // the test's temporary folder
     std::string documents_;  // the documents folder the program sees
-    std::vector<RecordedBox> boxes_;
+    std::vector<Notice> notices_;  // what the core reported to its front end
     ServerSettings* settings_ = nullptr;
 };
 

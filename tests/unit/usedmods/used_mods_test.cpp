@@ -31,7 +31,7 @@ TEST_F(UsedMods, OneLinePerModTopFirstWithDescendingPriorities) {
               "<use priority=\"6\" downloadable=\"true\">a</use>\r\n"
               "<use priority=\"4\" downloadable=\"false\">b</use>\r\n"
               "<use priority=\"2\" downloadable=\"false\">c</use>\r\n");
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(notices_.empty());
 }
 
 TEST_F(UsedMods, AnyMarkButZeroIsDownloadableAndAMissingFinalMarkIsZero) {
@@ -54,18 +54,19 @@ TEST_F(UsedMods, NoModInUseLeavesTheFileAsItWas) {
     std::strcpy(settings_->ModuleUseList, "    ");
     WriteUsedMods();
     EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(notices_.empty());
 }
 
 TEST_F(UsedMods, AnUnwritableFileIsReportedAndTheSaveStillSucceeds) {
     RemoveTree(UserFile("moddir"));
     std::strcpy(settings_->ModuleUseList, "a 1 ");
     EXPECT_TRUE(SaveConfiguration());
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].owner, platform::BoxOwner::MainWindow);
-    EXPECT_EQ(boxes_[0].text, "Could not open file: " + UsedModsPath());
-    EXPECT_EQ(boxes_[0].caption, "Mod configuration not saved");
-    EXPECT_EQ(boxes_[0].style, 0x30u);
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].owner, platform::BoxOwner::MainWindow);
+    EXPECT_EQ(notices_[0].text, "Could not open file: " + UsedModsPath());
+    EXPECT_EQ(notices_[0].caption, "Mod configuration not saved");
+    EXPECT_EQ(notices_[0].style, 0x30u);
+    EXPECT_EQ(notices_[0].file, UsedModsPath());
     EXPECT_FALSE(ReadBytes(UserFile("server.cfg")).empty());
 }
 
@@ -76,8 +77,8 @@ TEST_F(UsedMods, AWriteErrorKeepsThePreviousFile) {
     WriteUsedMods();
     EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
     EXPECT_FALSE(FileExists(UsedModsPath() + ".tmp"));
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "Could not open file: " + UsedModsPath());
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].text, "Could not open file: " + UsedModsPath());
 }
 
 TEST_F(UsedMods, WrittenBySaveOnlyAfterServerCfg) {

@@ -1,0 +1,25 @@
+// Failures the operator must hear about, handed by the core to whichever
+// front end runs it. The window shows each notice as a message box; a
+// console front end prints it. The core never shows anything itself.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+struct Notice {
+    std::string file;     // the file the failure concerns, as the core named it
+    std::string text;     // the whole message, composed from the string table
+    std::string caption;  // the box's caption
+    platform::BoxOwner owner = platform::BoxOwner::None;  // who owns the window's box
+    unsigned style = 0;   // MessageBoxA style of the window's box (MB_ICONWARNING = 0x30)
+};
+
+// Receives every notice; its result is the answer (IDOK = 1).
+using NoticeSink = std::function<int(const Notice&)>;
+
+// Installs the front end's sink; an empty function leaves notices unheard.
+void SetNoticeSink(NoticeSink sink);
+// Hands a notice to the installed sink; 1 (IDOK) when none is installed.
+int ReportNotice(const Notice& notice);
