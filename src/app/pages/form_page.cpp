@@ -28,19 +28,19 @@ void ShowValue(HWND dialog, const PageControl& control, const ServerSettings& se
     case Conversion::ServerName:
         // A longer name from the settings file is shown whole; it is only
         // cut once the operator has been in the box.
-        SetDlgItemTextA(dialog, id, settings.*control.field.text);
+        SetDlgItemTextA(dialog, id, control.field.As<SettingKind::Text>().In(settings));
         break;
     case Conversion::Unsigned:
-        SetDlgItemInt(dialog, id, IntToBits(settings.*control.field.integer), FALSE);
+        SetDlgItemInt(dialog, id, IntToBits(control.field.As<SettingKind::Int>().In(settings)), FALSE);
         break;
     case Conversion::Signed:
-        SetDlgItemInt(dialog, id, IntToBits(settings.*control.field.integer), TRUE);
+        SetDlgItemInt(dialog, id, IntToBits(control.field.As<SettingKind::Int>().In(settings)), TRUE);
         break;
     case Conversion::IntOrBlank:
-        SetDlgItemIntOrBlank(dialog, id, settings.*control.field.integer);
+        SetDlgItemIntOrBlank(dialog, id, control.field.As<SettingKind::Int>().In(settings));
         break;
     case Conversion::Float:
-        SetDlgItemFloat(dialog, id, settings.*control.field.real);
+        SetDlgItemFloat(dialog, id, control.field.As<SettingKind::Float>().In(settings));
         break;
     case Conversion::Choice: {
         HWND combo = GetDlgItem(dialog, id);
@@ -50,15 +50,15 @@ void ShowValue(HWND dialog, const PageControl& control, const ServerSettings& se
         }
         // An index outside the list leaves the box without a selection;
         // the field keeps its value until an entry is chosen.
-        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(settings.*control.field.integer), 0);
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(control.field.As<SettingKind::Int>().In(settings)), 0);
         break;
     }
     case Conversion::Flag:
-        CheckDlgButton(dialog, id, settings.*control.field.flag ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog, id, control.field.As<SettingKind::Bool>().In(settings) ? BST_CHECKED : BST_UNCHECKED);
         break;
     case Conversion::AllSkins:
         CheckDlgButton(dialog, id,
-                       AllowAllSkinsChecked(settings.*control.field.integer) ? BST_CHECKED : BST_UNCHECKED);
+                       AllowAllSkinsChecked(control.field.As<SettingKind::Int>().In(settings)) ? BST_CHECKED : BST_UNCHECKED);
         break;
     case Conversion::Caption:
         break;
@@ -69,26 +69,26 @@ void StoreEdit(HWND dialog, const PageControl& control, ServerSettings& settings
     const int id = control.id;
     switch (control.conversion) {
     case Conversion::Text:
-        GetDlgItemTextA(dialog, id, settings.*control.field.text, static_cast<int>(kSettingsTextSize));
+        GetDlgItemTextA(dialog, id, control.field.As<SettingKind::Text>().In(settings), static_cast<int>(kSettingsTextSize));
         break;
     case Conversion::ServerName: {
-        char* name = settings.*control.field.text;
+        char* name = control.field.As<SettingKind::Text>().In(settings);
         GetDlgItemTextA(dialog, id, name, static_cast<int>(kSettingsTextSize));
         CutServerName(name);
         SetDlgItemTextA(dialog, id, name);  // show what was kept
         break;
     }
     case Conversion::Unsigned:
-        settings.*control.field.integer = BitsToInt(GetDlgItemNumber(dialog, id, false));
+        control.field.As<SettingKind::Int>().In(settings) = BitsToInt(GetDlgItemNumber(dialog, id, false));
         break;
     case Conversion::Signed:
-        settings.*control.field.integer = BitsToInt(GetDlgItemNumber(dialog, id, true));
+        control.field.As<SettingKind::Int>().In(settings) = BitsToInt(GetDlgItemNumber(dialog, id, true));
         break;
     case Conversion::IntOrBlank:
-        settings.*control.field.integer = GetDlgItemIntOrBlank(dialog, id);
+        control.field.As<SettingKind::Int>().In(settings) = GetDlgItemIntOrBlank(dialog, id);
         break;
     case Conversion::Float:
-        settings.*control.field.real = NarrowToFloat(GetDlgItemFloat(dialog, id));
+        control.field.As<SettingKind::Float>().In(settings) = NarrowToFloat(GetDlgItemFloat(dialog, id));
         break;
     default:
         break;
@@ -118,11 +118,11 @@ void HandleCommand(const FormPage& page, HWND dialog, int id, UINT code, ServerS
             if (code == EN_KILLFOCUS) StoreEdit(dialog, control, settings);
         } else if (control.conversion == Conversion::Flag) {
             if (code == BN_CLICKED) {
-                settings.*control.field.flag = IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+                control.field.As<SettingKind::Bool>().In(settings) = IsDlgButtonChecked(dialog, id) == BST_CHECKED;
             }
         } else if (control.conversion == Conversion::AllSkins) {
             if (code == BN_CLICKED) {
-                std::int32_t& value = settings.*control.field.integer;
+                std::int32_t& value = control.field.As<SettingKind::Int>().In(settings);
                 value = NextAllowAllSkins(IsDlgButtonChecked(dialog, id) == BST_CHECKED, value);
             }
         } else if (control.conversion == Conversion::Choice) {
@@ -130,7 +130,7 @@ void HandleCommand(const FormPage& page, HWND dialog, int id, UINT code, ServerS
             // the box's edit part.
             if (code == CBN_SELCHANGE) {
                 LRESULT index = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
-                settings.*control.field.integer = static_cast<std::int32_t>(index);
+                control.field.As<SettingKind::Int>().In(settings) = static_cast<std::int32_t>(index);
             }
         }
         return;

@@ -4,13 +4,11 @@
 // in and out of the controls.
 #pragma once
 
-#include <cfloat>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "core/common/number_text.h"
 
 namespace pages {
 
@@ -20,94 +18,6 @@ constexpr std::size_t kFloatTextSize = 64;
 constexpr std::size_t kEditTextSize = 4096;
 // The server advertises at most this many characters of its name.
 constexpr std::size_t kServerNameLength = 32;
-
-inline bool IsBlankChar(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-inline bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
-
-// "%f": six decimals, so 10.0 shows as 10.000000 and 0.33f as 0.330000.
-inline void FormatFloatText(float value, char (&text)[kFloatTextSize]) {
-    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
-}
-
-// The number at the start of `text`, read the way atof reads it in the C
-// locale: leading blanks skipped, the longest decimal prefix converted,
-// 0.0 when there is none ("abc" gives 0.0, "2.5x" 2.5, "1,5" 1.0).
-//
-// Only decimal notation counts. C libraries disagree about hexadecimal
-// floats and the words "inf" and "nan" (one reads "0x10" as 16, another as
-// 0), and a settings page must store the same value on every build.
-inline double ParseFloatText(const char* text) {
-    const char* p = text;
-    while (IsBlankChar(*p)) ++p;
-    const char* start = p;
-    if (*p == '+' || *p == '-') ++p;
-    std::size_t digits = 0;
-    while (IsDigitChar(*p)) { ++p; ++digits; }
-    if (*p == '.') {
-        ++p;
-        while (IsDigitChar(*p)) { ++p; ++digits; }
-    }
-    if (digits == 0) return 0.0;
-    if (*p == 'e' || *p == 'E') {
-        const char* q = p + 1;
-        if (*q == '+' || *q == '-') ++q;
-        if (IsDigitChar(*q)) {
-            while (IsDigitChar(*q)) ++q;
-            p = q;
-        }
-    }
-    // Convert only the prefix: strtod would otherwise look past it.
-    char number[kFloatTextSize];
-    std::size_t length = static_cast<std::size_t>(p - start);
-    if (length >= sizeof number) length = sizeof number - 1;
-    std::memcpy(number, start, length);
-    number[length] = '\0';
-    return std::strtod(number, nullptr);
-}
-
-// Narrows a parsed number into a float field. A number beyond the float
-// range keeps its sign and becomes the largest float: converting it
-// directly is undefined, and an infinity would reach Servolt.ini and
-// server.cfg as a word that no reader takes back as the same number.
-inline float NarrowToFloat(double value) {
-    if (std::isnan(value)) return 0.0f;
-    if (value > static_cast<double>(FLT_MAX)) return FLT_MAX;
-    if (value < -static_cast<double>(FLT_MAX)) return -FLT_MAX;
-    return static_cast<float>(value);
-}
-
-// GetDlgItemInt's reading of a box: leading blanks skipped, a minus sign
-// accepted only when `isSigned`, then decimal digits up to the first other
-// character. Text without digits and numbers beyond the range (INT_MIN to
-// INT_MAX signed, 0 to UINT_MAX unsigned) give 0 and false. So "abc" gives
-// 0, "-5" read unsigned gives 0, and "12abc" gives 12.
-//
-// Windows and Wine parse differently at the edges (Wine lets strtoul turn
-// "-5" into 4294967291), so the pages read the text themselves and store
-// the same values everywhere.
-inline std::uint32_t ParseIntegerText(const char* text, bool isSigned, bool* translated = nullptr) {
-    if (translated) *translated = false;
-    const char* p = text;
-    while (IsBlankChar(*p)) ++p;
-    bool negative = false;
-    if (isSigned && *p == '-') {
-        negative = true;
-        ++p;
-    }
-    if (!IsDigitChar(*p)) return 0;
-    const std::uint64_t limit = isSigned ? (negative ? 0x80000000ull : 0x7FFFFFFFull) : 0xFFFFFFFFull;
-    std::uint64_t magnitude = 0;
-    while (IsDigitChar(*p)) {
-        magnitude = magnitude * 10 + static_cast<std::uint64_t>(*p - '0');
-        if (magnitude > limit) return 0;
-        ++p;
-    }
-    if (translated) *translated = true;
-    std::uint64_t value = negative ? (0x100000000ull - magnitude) & 0xFFFFFFFFull : magnitude;
-    return static_cast<std::uint32_t>(value);
-}
 
 // The 32-bit pattern of an unsigned box stored into a signed field, and
 // back: 4294967291 and -5 are the same field value.

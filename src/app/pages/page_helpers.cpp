@@ -1,18 +1,18 @@
 #include "app/pages/page_helpers.h"
 
+#include <string>
+
 #include "app/pages/page_conversions.h"
 #include "core/common/ui_text.h"
 
 void SetDlgItemFloat(HWND dialog, int id, float value) {
-    char text[pages::kFloatTextSize];
-    pages::FormatFloatText(value, text);
-    SetDlgItemTextA(dialog, id, text);
+    SetDlgItemTextA(dialog, id, FormatFloatText(value).c_str());
 }
 
 double GetDlgItemFloat(HWND dialog, int id) {
     char text[pages::kFloatTextSize] = "";
     GetDlgItemTextA(dialog, id, text, static_cast<int>(sizeof text));
-    return pages::ParseFloatText(text);
+    return ParseFloatText(text);
 }
 
 void SetDlgItemIntOrBlank(HWND dialog, int id, int value) {
@@ -32,7 +32,7 @@ int GetDlgItemIntOrBlank(HWND dialog, int id) {
 UINT GetDlgItemNumber(HWND dialog, int id, bool isSigned) {
     char text[pages::kEditTextSize] = "";
     GetDlgItemTextA(dialog, id, text, static_cast<int>(sizeof text));
-    return pages::ParseIntegerText(text, isSigned);
+    return ParseIntegerText(text, isSigned);
 }
 
 void SetLabelTexts(HWND dialog) {

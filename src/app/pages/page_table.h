@@ -27,30 +27,10 @@ enum class Conversion : std::uint8_t {
     Caption,     // a group box: a text, no value
 };
 
-using TextField = char (ServerSettings::*)[kSettingsTextSize];
-using IntField = std::int32_t ServerSettings::*;
-using FloatField = float ServerSettings::*;
-using FlagField = bool ServerSettings::*;
-
-// The field a control is bound to; which member is live follows from the
-// control's conversion.
-union FieldRef {
-    constexpr FieldRef() : integer(nullptr) {}
-    constexpr FieldRef(TextField f) : text(f) {}
-    constexpr FieldRef(IntField f) : integer(f) {}
-    constexpr FieldRef(FloatField f) : real(f) {}
-    constexpr FieldRef(FlagField f) : flag(f) {}
-
-    TextField text;
-    IntField integer;
-    FloatField real;
-    FlagField flag;
-};
-
 struct PageControl {
     int id;                    // control id in the page's template
     Conversion conversion;
-    FieldRef field;            // none for a caption
+    AnyField field;            // none for a caption
     unsigned textId;           // string of a check box or group box; 0: none
     const unsigned* entries;   // string ids of a combo box's entries, in list order
     std::size_t entryCount;
@@ -98,7 +78,7 @@ constexpr PageControl ChoiceBox(int id, IntField field, const unsigned (&entries
     return {id, Conversion::Choice, field, 0, entries, N, false};
 }
 constexpr PageControl GroupBox(int id, unsigned textId) {
-    return {id, Conversion::Caption, FieldRef(), textId, nullptr, 0, false};
+    return {id, Conversion::Caption, AnyField(), textId, nullptr, 0, false};
 }
 
 template <std::size_t N>

@@ -8,10 +8,6 @@
 
 namespace {
 
-unsigned char* FieldAt(ServerSettings* settings, const SettingKey& key) {
-    return reinterpret_cast<unsigned char*>(settings) + key.offset;
-}
-
 void CopyText(char* field, const char* text) {
     std::size_t length = std::strlen(text);
     if (length > kSettingsTextSize - 1) length = kSettingsTextSize - 1;
@@ -19,27 +15,27 @@ void CopyText(char* field, const char* text) {
     field[length] = '\0';
 }
 
+// A default as the field's own type.
+void SetDefault(char (&text)[kSettingsTextSize], const SettingDefault& def) {
+    CopyText(text, def.uiText ? LoadUIText(def.uiText) : def.text);
+}
+void SetDefault(std::int32_t& value, const SettingDefault& def) { value = def.intValue; }
+void SetDefault(float& value, const SettingDefault& def) {
+    std::memcpy(&value, &def.floatBits, sizeof value);  // by bit pattern
+}
+void SetDefault(bool& value, const SettingDefault& def) { value = def.intValue != 0; }
+
+// Named in the error report of a failed write, by kind.
+const char* const kWriteOperations[] = {"WriteSettingsString", "WriteSettingsInt", "WriteSettingsFloat",
+                                        "WriteSettingsBoolean"};
+
 }  // namespace
 
 void ServerSettings::SetDefaults() {
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
-        unsigned char* field = FieldAt(this, key);
-        switch (key.kind) {
-            case SettingKind::Text:
-                CopyText(reinterpret_cast<char*>(field), key.def.uiText ? LoadUIText(key.def.uiText) : key.def.text);
-                break;
-            case SettingKind::Int:
-                std::memcpy(field, &key.def.intValue, sizeof(std::int32_t));
-                break;
-            case SettingKind::Float:
-                std::memcpy(field, &key.def.floatBits, sizeof(float));  // by bit pattern
-                break;
-            case SettingKind::Bool:
-                *reinterpret_cast<bool*>(field) = key.def.intValue != 0;
-                break;
-        }
+        VisitField(*this, key.field, [&](auto& value) { SetDefault(value, key.def); });
     }
 }
 
@@ -52,21 +48,7 @@ void ServerSettings::ReadSettings() {
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
         const int section = static_cast<int>(key.section);
-        unsigned char* field = FieldAt(this, key);
-        switch (key.kind) {
-            case SettingKind::Text:
-                ReadSettingsString(section, key.key, reinterpret_cast<char*>(field));
-                break;
-            case SettingKind::Int:
-                ReadSettingsInt(section, key.key, *reinterpret_cast<std::int32_t*>(field));
-                break;
-            case SettingKind::Float:
-                ReadSettingsFloat(section, key.key, *reinterpret_cast<float*>(field));
-                break;
-            case SettingKind::Bool:
-                ReadSettingsBoolean(section, key.key, *reinterpret_cast<bool*>(field));
-                break;
-        }
+        VisitField(*this, key.field, [&](auto& value) { ReadSettingsField(section, key.key, value); });
     }
 }
 
@@ -78,29 +60,10 @@ void ServerSettings::WriteSettings() {
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
         const int section = static_cast<int>(key.section);
-        const unsigned char* field = FieldAt(this, key);
-        bool ok = true;
-        const char* operation = "";
-        switch (key.kind) {
-            case SettingKind::Text:
-                operation = "WriteSettingsString";
-                ok = WriteSettingsString(section, key.key, reinterpret_cast<const char*>(field));
-                break;
-            case SettingKind::Int:
-                operation = "WriteSettingsInt";
-                ok = WriteSettingsInt(section, key.key, *reinterpret_cast<const std::int32_t*>(field));
-                break;
-            case SettingKind::Float:
-                operation = "WriteSettingsFloat";
-                ok = WriteSettingsFloat(section, key.key, *reinterpret_cast<const float*>(field));
-                break;
-            case SettingKind::Bool:
-                operation = "WriteSettingsBoolean";
-                ok = WriteSettingsBoolean(section, key.key, *reinterpret_cast<const bool*>(field));
-                break;
-        }
+        const bool ok = VisitField(static_cast<const ServerSettings&>(*this), key.field,
+                                   [&](const auto& value) { return WriteSettingsField(section, key.key, value); });
         if (!ok && !reported) {
-            ReportSettingsWriteError(operation);
+            ReportSettingsWriteError(kWriteOperations[static_cast<int>(key.field.kind)]);
             reported = true;
         }
     }

@@ -14,6 +14,7 @@
 
 #include "platform/platform.h"
 #include "core/common/notice.h"
+#include "core/common/number_text.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 
@@ -38,8 +39,7 @@ SettingDefault Float(float value) {
 // Record order first; SettingKeys() regroups it by section, which is the
 // order of the file.
 const SettingKey kRecordOrder[] = {
-#define SETTING(section, kind, name, def) \
-    {SettingsSection::section, #name, SettingKind::kind, offsetof(ServerSettings, name), def},
+#define SETTING(section, kind, name, def) {SettingsSection::section, #name, fields::name, def},
 #include "core/settings/settings_fields.h"
 #undef SETTING
 };
@@ -69,7 +69,6 @@ constexpr unsigned long kValueBufferSize = 2 * kSettingsTextSize + 16;
 constexpr std::size_t kProfilePathSize = 260;  // MAX_PATH
 char g_settingsPath[kProfilePathSize];
 
-bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
 // Reads a key; false when the key is missing. `value` gets what the profile
@@ -100,51 +99,6 @@ bool WriteValue(int section, const char* key, const char* value) {
         return false;
     }
     return platform::WriteProfileString(SettingsSectionName(section), key, value, path);
-}
-
-// atoi with a defined result for out-of-range values: the nearest int32.
-std::int32_t ParseInt(const char* text) {
-    while (IsBlank(*text)) ++text;
-    bool negative = *text == '-';
-    if (*text == '-' || *text == '+') ++text;
-    std::int64_t value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        if (value <= INT64_C(0x100000000)) value = value * 10 + (*text - '0');
-    }
-    if (negative) value = -value;
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(value);
-}
-
-// atof: optional blanks, sign, digits with a decimal point and an exponent;
-// the result rounded to the nearest float. A value beyond the float range is
-// held at the largest float, as the pages do: infinity would be written back
-// as "inf", which neither this reader nor the server takes as a number.
-float ParseFloat(const char* text) {
-    while (IsBlank(*text)) ++text;
-    const char* start = text;
-    if (*text == '-' || *text == '+') ++text;
-    bool digits = false;
-    while (std::isdigit(static_cast<unsigned char>(*text))) ++text, digits = true;
-    if (*text == '.') {
-        ++text;
-        while (std::isdigit(static_cast<unsigned char>(*text))) ++text, digits = true;
-    }
-    if (!digits) return 0.0f;
-    if (*text == 'e' || *text == 'E') {
-        const char* exponent = text + 1;
-        if (*exponent == '-' || *exponent == '+') ++exponent;
-        if (std::isdigit(static_cast<unsigned char>(*exponent))) {
-            text = exponent;
-            while (std::isdigit(static_cast<unsigned char>(*text))) ++text;
-        }
-    }
-    std::string number(start, text);
-    double value = std::strtod(number.c_str(), nullptr);
-    if (value > FLT_MAX) return FLT_MAX;
-    if (value < -FLT_MAX) return -FLT_MAX;
-    return static_cast<float>(value);
 }
 
 }  // namespace
@@ -182,7 +136,7 @@ std::string EncodeSettingsText(const char* text) {
     }
     // The profile functions drop blanks at both ends of a value and one pair
     // of enclosing quotes when reading; one more pair of quotes keeps them.
-    if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuote(value.front()) ||
+    if (!value.empty() && (IsBlankChar(value.front()) || IsBlankChar(value.back()) || IsQuote(value.front()) ||
                            IsQuote(value.back()))) {
         value = '"' + value + '"';
     }
@@ -219,9 +173,7 @@ bool WriteSettingsInt(int section, const char* key, std::int32_t value) {
 }
 
 bool WriteSettingsFloat(int section, const char* key, float value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
-    return WriteValue(section, key, text);
+    return WriteValue(section, key, FormatFloatText(value).c_str());
 }
 
 bool WriteSettingsBoolean(int section, const char* key, bool value) {
@@ -235,17 +187,17 @@ void ReadSettingsString(int section, const char* key, char* field) {
 
 void ReadSettingsInt(int section, const char* key, std::int32_t& field) {
     std::string value;
-    if (ReadValue(section, key, value) && !value.empty()) field = ParseInt(value.c_str());
+    if (ReadValue(section, key, value) && !value.empty()) field = ParseClampedInt(value.c_str());
 }
 
 void ReadSettingsFloat(int section, const char* key, float& field) {
     std::string value;
-    if (ReadValue(section, key, value) && !value.empty()) field = ParseFloat(value.c_str());
+    if (ReadValue(section, key, value) && !value.empty()) field = NarrowToFloat(ParseFloatText(value.c_str()));
 }
 
 void ReadSettingsBoolean(int section, const char* key, bool& field) {
     std::string value;
-    if (ReadValue(section, key, value) && !value.empty()) field = ParseInt(value.c_str()) == 1;
+    if (ReadValue(section, key, value) && !value.empty()) field = ParseClampedInt(value.c_str()) == 1;
 }
 
 void ReportSettingsWriteError(const char* operation) {

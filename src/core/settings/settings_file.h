@@ -10,7 +10,6 @@
 enum class SettingsSection : int {
     Basic, Advanced, Advanced2, Team, Limits, Maps, Weapons, Explosives, Mods, Count
 };
-enum class SettingKind : std::uint8_t { Text, Int, Float, Bool };
 
 struct SettingDefault {
     std::int32_t intValue = 0;
@@ -21,9 +20,8 @@ struct SettingDefault {
 
 struct SettingKey {
     SettingsSection section;
-    const char* key;
-    SettingKind kind;
-    std::size_t offset;  // of the field inside ServerSettings
+    const char* key;  // the field's name
+    AnyField field;
     SettingDefault def;
 };
 
@@ -52,6 +50,32 @@ void ReadSettingsString(int section, const char* key, char* field /*4096*/);
 void ReadSettingsInt(int section, const char* key, std::int32_t& field);
 void ReadSettingsFloat(int section, const char* key, float& field);
 void ReadSettingsBoolean(int section, const char* key, bool& field);
+
+// The same, chosen by the field's type, for walks over the key table.
+inline bool WriteSettingsField(int section, const char* key, const char (&text)[kSettingsTextSize]) {
+    return WriteSettingsString(section, key, text);
+}
+inline bool WriteSettingsField(int section, const char* key, std::int32_t value) {
+    return WriteSettingsInt(section, key, value);
+}
+inline bool WriteSettingsField(int section, const char* key, float value) {
+    return WriteSettingsFloat(section, key, value);
+}
+inline bool WriteSettingsField(int section, const char* key, bool value) {
+    return WriteSettingsBoolean(section, key, value);
+}
+inline void ReadSettingsField(int section, const char* key, char (&text)[kSettingsTextSize]) {
+    ReadSettingsString(section, key, text);
+}
+inline void ReadSettingsField(int section, const char* key, std::int32_t& value) {
+    ReadSettingsInt(section, key, value);
+}
+inline void ReadSettingsField(int section, const char* key, float& value) {
+    ReadSettingsFloat(section, key, value);
+}
+inline void ReadSettingsField(int section, const char* key, bool& value) {
+    ReadSettingsBoolean(section, key, value);
+}
 
 // Reports a failed write to the front end, with the last error code and its
 // system text.

@@ -27,40 +27,20 @@ const std::map<unsigned, std::string>& UiTexts() {
     return texts;
 }
 
-// The name and section of each field, found by its member pointer.
+// The name and section of each field, found by its handle.
 struct FieldInfo {
     std::string name;
     std::string section;
-};
-struct FieldNames {
-    std::vector<std::pair<pages::TextField, FieldInfo>> texts;
-    std::vector<std::pair<pages::IntField, FieldInfo>> ints;
-    std::vector<std::pair<pages::FloatField, FieldInfo>> floats;
-    std::vector<std::pair<pages::FlagField, FieldInfo>> flags;
-
-    void Add(pages::TextField f, FieldInfo i) { texts.emplace_back(f, i); }
-    void Add(pages::IntField f, FieldInfo i) { ints.emplace_back(f, i); }
-    void Add(pages::FloatField f, FieldInfo i) { floats.emplace_back(f, i); }
-    void Add(pages::FlagField f, FieldInfo i) { flags.emplace_back(f, i); }
-
-    template <class F>
-    static std::string Find(const std::vector<std::pair<F, FieldInfo>>& list, F field) {
-        for (const auto& entry : list) {
-            if (entry.first == field) return entry.second.name;
-        }
-        return "?";
-    }
+    AnyField field;
 };
 
-const FieldNames& Fields() {
-    static const FieldNames names = [] {
-        FieldNames n;
-#define SETTING(section, kind, name, def) n.Add(&ServerSettings::name, FieldInfo{#name, #section});
+const std::vector<FieldInfo>& Fields() {
+    static const std::vector<FieldInfo> fields = {
+#define SETTING(section, kind, name, def) {#name, #section, fields::name},
 #include "core/settings/settings_fields.h"
 #undef SETTING
-        return n;
-    }();
-    return names;
+    };
+    return fields;
 }
 
 std::string ConversionName(const PageControl& c) {
@@ -80,18 +60,9 @@ std::string ConversionName(const PageControl& c) {
 }
 
 std::string FieldName(const PageControl& c) {
-    const FieldNames& f = Fields();
-    switch (c.conversion) {
-    case Conversion::Text:
-    case Conversion::ServerName: return FieldNames::Find(f.texts, c.field.text);
-    case Conversion::Unsigned:
-    case Conversion::Signed:
-    case Conversion::IntOrBlank:
-    case Conversion::AllSkins:
-    case Conversion::Choice: return FieldNames::Find(f.ints, c.field.integer);
-    case Conversion::Float: return FieldNames::Find(f.floats, c.field.real);
-    case Conversion::Flag: return FieldNames::Find(f.flags, c.field.flag);
-    case Conversion::Caption: return "-";
+    if (c.conversion == Conversion::Caption) return "-";
+    for (const FieldInfo& info : Fields()) {
+        if (info.field.offset == c.field.offset && info.field.kind == c.field.kind) return info.name;
     }
     return "?";
 }
@@ -171,20 +142,14 @@ TEST(FormPageTables, EveryFormSettingIsBoundExactlyOnce) {
     const std::set<std::string> formSections = {"Basic", "Advanced", "Advanced2", "Team",
                                                 "Limits", "Weapons", "Explosives"};
     std::size_t formFields = 0;
-    auto check = [&](const auto& list) {
-        for (const auto& entry : list) {
-            if (!formSections.count(entry.second.section)) {
-                EXPECT_EQ(bound.count(entry.second.name), 0u) << entry.second.name << " is not a form setting";
-                continue;
-            }
-            ++formFields;
-            EXPECT_EQ(bound[entry.second.name], 1) << entry.second.name;
+    for (const FieldInfo& info : Fields()) {
+        if (!formSections.count(info.section)) {
+            EXPECT_EQ(bound.count(info.name), 0u) << info.name << " is not a form setting";
+            continue;
         }
-    };
-    check(Fields().texts);
-    check(Fields().ints);
-    check(Fields().floats);
-    check(Fields().flags);
+        ++formFields;
+        EXPECT_EQ(bound[info.name], 1) << info.name;
+    }
     EXPECT_EQ(formFields, 151u);  // all 158 but the two of Maps and the five of Mods
 }
 

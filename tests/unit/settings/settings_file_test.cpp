@@ -21,23 +21,21 @@ std::uint32_t Bits(float value) {
     return bits;
 }
 
+// A field's value as bytes: a text up to its NUL, a number or flag as its
+// bit pattern.
+std::string ValueBytes(const char (&text)[kSettingsTextSize]) { return text; }
+template <class T>
+std::string ValueBytes(const T& value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
 // Field-by-field equality with a readable difference; texts compared up to
 // their NUL, floats by bit pattern.
 std::string Difference(const ServerSettings& a, const ServerSettings& b) {
     const SettingKey* keys = SettingKeys();
+    const auto bytes = [](const auto& value) { return ValueBytes(value); };
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
-        const unsigned char* fa = reinterpret_cast<const unsigned char*>(&a) + keys[i].offset;
-        const unsigned char* fb = reinterpret_cast<const unsigned char*>(&b) + keys[i].offset;
-        bool same = true;
-        switch (keys[i].kind) {
-            case SettingKind::Text:
-                same = std::strcmp(reinterpret_cast<const char*>(fa), reinterpret_cast<const char*>(fb)) == 0;
-                break;
-            case SettingKind::Int:
-            case SettingKind::Float: same = std::memcmp(fa, fb, 4) == 0; break;
-            case SettingKind::Bool: same = *fa == *fb; break;
-        }
-        if (!same) return keys[i].key;
+        if (VisitField(a, keys[i].field, bytes) != VisitField(b, keys[i].field, bytes)) return keys[i].key;
     }
     return std::string();
 }
@@ -65,30 +63,24 @@ std::string RandomText(std::mt19937& random) {
     return text;
 }
 
+void RandomValue(char (&field)[kSettingsTextSize], std::mt19937& random) {
+    std::string text = RandomText(random);
+    std::memcpy(field, text.c_str(), text.size() + 1);
+}
+void RandomValue(std::int32_t& field, std::mt19937& random) {
+    std::int32_t choices[] = {0, -1, 1, INT32_MIN, INT32_MAX, static_cast<std::int32_t>(random())};
+    field = choices[random() % 6];
+}
+void RandomValue(float& field, std::mt19937& random) {
+    // Multiples of 1/64 survive the six decimals exactly.
+    field = static_cast<float>(static_cast<std::int32_t>(random() % 2000001) - 1000000) / 64.0f;
+}
+void RandomValue(bool& field, std::mt19937& random) { field = random() % 2 == 1; }
+
 void Randomize(ServerSettings& settings, std::mt19937& random) {
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
-        unsigned char* field = reinterpret_cast<unsigned char*>(&settings) + keys[i].offset;
-        switch (keys[i].kind) {
-            case SettingKind::Text: {
-                std::string text = RandomText(random);
-                std::memcpy(field, text.c_str(), text.size() + 1);
-                break;
-            }
-            case SettingKind::Int: {
-                std::int32_t choices[] = {0, -1, 1, INT32_MIN, INT32_MAX, static_cast<std::int32_t>(random())};
-                std::int32_t value = choices[random() % 6];
-                std::memcpy(field, &value, sizeof value);
-                break;
-            }
-            case SettingKind::Float: {
-                // Multiples of 1/64 survive the six decimals exactly.
-                float value = static_cast<float>(static_cast<std::int32_t>(random() % 2000001) - 1000000) / 64.0f;
-                std::memcpy(field, &value, sizeof value);
-                break;
-            }
-            case SettingKind::Bool: *reinterpret_cast<bool*>(field) = random() % 2 == 1; break;
-        }
+        VisitField(settings, keys[i].field, [&](auto& field) { RandomValue(field, random); });
     }
 }
 
@@ -158,7 +150,7 @@ TEST_F(SettingsFile, KeyTableHas158KeysInNineSectionsWithTheirKinds) {
     int perKind[4] = {};
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         ++perSection[static_cast<int>(keys[i].section)];
-        ++perKind[static_cast<int>(keys[i].kind)];
+        ++perKind[static_cast<int>(keys[i].field.kind)];
         if (i > 0) {
             EXPECT_LE(static_cast<int>(keys[i - 1].section), static_cast<int>(keys[i].section));
         }

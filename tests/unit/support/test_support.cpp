@@ -154,34 +154,32 @@ std::string Unescape(const std::string& text) {
     return out;
 }
 
+namespace {
+bool SetFromCase(char (&field)[kSettingsTextSize], const std::string& value) {
+    const std::string text = Unescape(value);
+    if (text.size() >= kSettingsTextSize) return false;
+    std::memcpy(field, text.c_str(), text.size() + 1);
+    return true;
+}
+bool SetFromCase(std::int32_t& field, const std::string& value) {
+    field = static_cast<std::int32_t>(std::strtoll(value.c_str(), nullptr, 10));
+    return true;
+}
+bool SetFromCase(float& field, const std::string& value) {
+    field = std::strtof(value.c_str(), nullptr);
+    return true;
+}
+bool SetFromCase(bool& field, const std::string& value) {
+    field = value == "1";
+    return true;
+}
+}  // namespace
+
 bool SetField(ServerSettings& settings, const std::string& name, const std::string& value) {
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         if (name != keys[i].key) continue;
-        unsigned char* field = reinterpret_cast<unsigned char*>(&settings) + keys[i].offset;
-        switch (keys[i].kind) {
-            case SettingKind::Text: {
-                std::string text = Unescape(value);
-                if (text.size() >= kSettingsTextSize) return false;
-                std::memcpy(field, text.c_str(), text.size() + 1);
-                break;
-            }
-            case SettingKind::Int: {
-                long long parsed = std::strtoll(value.c_str(), nullptr, 10);
-                std::int32_t v = static_cast<std::int32_t>(parsed);
-                std::memcpy(field, &v, sizeof v);
-                break;
-            }
-            case SettingKind::Float: {
-                float v = std::strtof(value.c_str(), nullptr);
-                std::memcpy(field, &v, sizeof v);
-                break;
-            }
-            case SettingKind::Bool:
-                *reinterpret_cast<bool*>(field) = value == "1";
-                break;
-        }
-        return true;
+        return VisitField(settings, keys[i].field, [&](auto& field) { return SetFromCase(field, value); });
     }
     return false;
 }
