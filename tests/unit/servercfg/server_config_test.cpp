@@ -39,7 +39,7 @@ TEST_F(ServerConfig, EveryGoldenCaseIsWrittenByteForByte) {
         for (const auto& change : golden.overrides) {
             ASSERT_TRUE(SetField(settings, change.first, change.second)) << golden.name << ": " << change.first;
         }
-        const std::string expected = ReadGolden(golden.name + ".cfg");
+        const std::string expected = ExpectedServerConfig(golden.name);
         ASSERT_FALSE(expected.empty()) << golden.name;
         EXPECT_EQ(FirstDifference(BuildServerConfig(settings), expected), "") << golden.name;
     }

@@ -184,6 +184,56 @@ bool SetField(ServerSettings& settings, const std::string& name, const std::stri
     return false;
 }
 
+namespace {
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(separator, start);
+        if (end == std::string::npos) break;
+        parts.push_back(text.substr(start, end - start));
+        start = end + separator.size();
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+}  // namespace
+
+std::string ExpectedServerConfig(const std::string& caseName) {
+    const std::vector<std::string> base = Split(ReadGolden("default.cfg"), "\r\n");
+    if (caseName == "default") return ReadGolden("default.cfg");
+    std::vector<std::string> out;
+    std::size_t next = 0;  // first line of base not yet taken
+    bool inCase = false, found = false;
+    for (const std::string& line : Split(ReadGolden("cases.cfgdiff"), "\n")) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '[') {
+            inCase = line == "[" + caseName + "]";
+            found = found || inCase;
+            continue;
+        }
+        if (!inCase) continue;
+        if (line[0] == '@') {
+            std::size_t first = 0, count = 0;
+            if (std::sscanf(line.c_str(), "@ %zu %zu", &first, &count) != 2 || first == 0 || first - 1 < next ||
+                first - 1 + count > base.size()) {
+                ADD_FAILURE() << caseName << ": bad hunk " << line;
+                return std::string();
+            }
+            out.insert(out.end(), base.begin() + static_cast<std::ptrdiff_t>(next),
+                       base.begin() + static_cast<std::ptrdiff_t>(first - 1));
+            next = first - 1 + count;
+        } else if (line[0] == '+') {
+            out.push_back(line.substr(1));
+        }
+    }
+    if (!found) return std::string();
+    out.insert(out.end(), base.begin() + static_cast<std::ptrdiff_t>(next), base.end());
+    std::string bytes;
+    for (std::size_t i = 0; i < out.size(); ++i) bytes += (i ? "\r\n" : "") + out[i];
+    return bytes;
+}
+
 std::vector<GoldenCase> ReadGoldenCases() {
     std::vector<GoldenCase> cases;
     std::string text = ReadGolden("cases.txt");

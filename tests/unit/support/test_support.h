@@ -52,3 +52,6 @@ struct GoldenCase {
     std::vector<std::pair<std::string, std::string>> overrides;
 };
 std::vector<GoldenCase> ReadGoldenCases();
+// The expected server.cfg of a case: default.cfg with the case's lines of
+// cases.cfgdiff put in; empty when the case has none there.
+std::string ExpectedServerConfig(const std::string& caseName);

@@ -1,18 +1,20 @@
 #!/usr/bin/env python3
 """Writes the expected server.cfg and Servolt.ini files of the core tests.
 
-Written by hand from the tables of the program's documentation (entries,
-translations, defaults, key order), independently of the C++ code, so that
+Its tables (entries, translations, defaults, key order) are the program's
+own tables, copied independently of the C++ code, so that
 the tests compare the program against these files and never against its own
 output. Run it after editing cases.txt:
 
     python3 tests/unit/servercfg/golden/make_golden.py
 
 Each [case] of cases.txt lists field=value overrides of the default
-settings; the script writes <case>.cfg for each case and default_settings.ini
-for a fresh settings file. Texts in cases.txt use the escapes \\r \\n \\t \\\\
+settings; the script writes default.cfg whole, every other case as its
+differing lines in cases.cfgdiff, and default_settings.ini for a fresh
+settings file. Texts in cases.txt use the escapes \\r \\n \\t \\\\
 and \\xHH.
 """
+import difflib
 import os
 import re
 import struct
@@ -717,15 +719,46 @@ def read_cases(path):
     return cases
 
 
+CFGDIFF_HEADER = (
+    b"# Each case's server.cfg as its lines that differ from default.cfg, written\n"
+    b"# by make_golden.py. Under [case], \"@ N K\" replaces the K lines that start at\n"
+    b"# line N of default.cfg (N from 1) with the \"+\" lines that follow. Lines are\n"
+    b"# separated by LF here and by CR LF in server.cfg; a line may hold a lone CR.\n")
+
+
+def line_delta(base, case):
+    """The hunks that turn base into case, both split at CR LF."""
+    a = base.split(b"\r\n")
+    b = case.split(b"\r\n")
+    out = b""
+    matcher = difflib.SequenceMatcher(a=a, b=b, autojunk=False)
+    for tag, i1, i2, j1, j2 in matcher.get_opcodes():
+        if tag == "equal":
+            continue
+        out += b"@ %d %d\n" % (i1 + 1, i2 - i1)
+        for line in b[j1:j2]:
+            assert b"\n" not in line
+            out += b"+" + line + b"\n"
+    return out
+
+
 def main():
     assert len(FIELDS) == 158
     assert sum(len(keys) for _, keys in SETTINGS_FILE) == 158
     defaults = {name: value for name, _, value in FIELDS}
+    default_cfg = server_cfg(defaults)
+    deltas = []
     for name, overrides in read_cases(os.path.join(HERE, "cases.txt")):
         settings = dict(defaults)
         settings.update(overrides)
-        with open(os.path.join(HERE, name + ".cfg"), "wb") as f:
-            f.write(server_cfg(settings))
+        if name == "default":
+            assert not overrides
+            continue
+        deltas.append(b"[" + name.encode() + b"]\n" + line_delta(default_cfg, server_cfg(settings)))
+    with open(os.path.join(HERE, "default.cfg"), "wb") as f:
+        f.write(default_cfg)
+    with open(os.path.join(HERE, "cases.cfgdiff"), "wb") as f:
+        f.write(CFGDIFF_HEADER + b"".join(deltas))
     with open(os.path.join(HERE, "default_settings.ini"), "wb") as f:
         f.write(settings_ini(defaults))
 
