@@ -37,7 +37,7 @@ std::string SystemErrorText(unsigned long code);
 // The user's documents folder (SHGetFolderPathA, CSIDL_PERSONAL with
 // CSIDL_FLAG_CREATE), without trailing backslash. False when unknown.
 bool QueryDocumentsFolder(std::string& folder);
-// GetCurrentDirectoryA.
+// GetCurrentDirectoryA, however long the folder is.
 bool QueryCurrentFolder(std::string& folder);
 // GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES.
 bool PathExists(const char* path);

@@ -4,30 +4,18 @@
 #include "app/pages/form_pages.h"
 #include "app/pages/pages.h"
 
-INT_PTR CALLBACK BasicPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return pages::RunFormPage(pages::kBasicPage, dialog, message, wParam);
+namespace {
+// One procedure per form page, each bound to its table.
+template <const pages::FormPage& Page>
+INT_PTR CALLBACK FormPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    return pages::RunFormPage(Page, dialog, message, wParam);
 }
+}  // namespace
 
-INT_PTR CALLBACK AdvancedPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return pages::RunFormPage(pages::kAdvancedPage, dialog, message, wParam);
-}
-
-INT_PTR CALLBACK Advanced2PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return pages::RunFormPage(pages::kAdvanced2Page, dialog, message, wParam);
-}
-
-INT_PTR CALLBACK TeamPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return pages::RunFormPage(pages::kTeamPage, dialog, message, wParam);
-}
-
-INT_PTR CALLBACK LimitsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return pages::RunFormPage(pages::kLimitsPage, dialog, message, wParam);
-}
-
-INT_PTR CALLBACK WeaponsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return pages::RunFormPage(pages::kWeaponsPage, dialog, message, wParam);
-}
-
-INT_PTR CALLBACK ExplosivesPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return pages::RunFormPage(pages::kExplosivesPage, dialog, message, wParam);
-}
+DLGPROC const BasicPageProc = FormPageProc<pages::kBasicPage>;
+DLGPROC const AdvancedPageProc = FormPageProc<pages::kAdvancedPage>;
+DLGPROC const Advanced2PageProc = FormPageProc<pages::kAdvanced2Page>;
+DLGPROC const TeamPageProc = FormPageProc<pages::kTeamPage>;
+DLGPROC const LimitsPageProc = FormPageProc<pages::kLimitsPage>;
+DLGPROC const WeaponsPageProc = FormPageProc<pages::kWeaponsPage>;
+DLGPROC const ExplosivesPageProc = FormPageProc<pages::kExplosivesPage>;

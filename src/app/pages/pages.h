@@ -6,12 +6,15 @@
 
 #include <windows.h>
 
-INT_PTR CALLBACK BasicPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK AdvancedPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK Advanced2PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK TeamPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK LimitsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The seven form pages: the shared form-page procedure, each on its table.
+extern DLGPROC const BasicPageProc;
+extern DLGPROC const AdvancedPageProc;
+extern DLGPROC const Advanced2PageProc;
+extern DLGPROC const TeamPageProc;
+extern DLGPROC const LimitsPageProc;
+extern DLGPROC const WeaponsPageProc;
+extern DLGPROC const ExplosivesPageProc;
+
+// The two list pages.
 INT_PTR CALLBACK MapsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK WeaponsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK ExplosivesPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ModsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

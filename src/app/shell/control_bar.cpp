@@ -13,7 +13,6 @@
 #include <commctrl.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -31,20 +30,12 @@ int ShowWarning(const std::string& text, unsigned captionId, unsigned style) {
     return platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), LoadUIText(captionId), style);
 }
 
-// The utility's current folder, however long it is.
-std::string CurrentFolder() {
-    DWORD needed = GetCurrentDirectoryA(0, nullptr);
-    if (needed == 0) return std::string();
-    std::vector<char> buffer(needed + 1, '\0');
-    DWORD got = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (got == 0 || got >= buffer.size()) return std::string();
-    return std::string(buffer.data(), got);
-}
-
 // Starts the server from the game folder. False when it could not be
 // started, with the path it was looked for under.
 bool StartServer(std::string& executableShown) {
-    ServerLaunchPaths paths = ComposeServerLaunchPaths(CurrentFolder());
+    std::string folder;
+    platform::QueryCurrentFolder(folder);
+    ServerLaunchPaths paths = ComposeServerLaunchPaths(folder);
     executableShown = paths.executable;
     // A path that does not fit MAX_PATH is never cut short: the shortened
     // name could start some other program.

@@ -23,3 +23,7 @@ using NoticeSink = std::function<int(const Notice&)>;
 void SetNoticeSink(NoticeSink sink);
 // Hands a notice to the installed sink; 1 (IDOK) when none is installed.
 int ReportNotice(const Notice& notice);
+
+// A file that could not be written: the string `textId` followed by the
+// path, under the caption `captionId`, as a warning owned by the main window.
+int ReportFileNotWritten(const std::string& path, unsigned textId, unsigned captionId);

@@ -473,16 +473,6 @@ const char* GameTypePrefix(std::int32_t gameType) {
     return gameType >= 0 && static_cast<std::size_t>(gameType) < count ? kGameTypeNumbers[gameType] : nullptr;
 }
 
-void ReportSaveFailure(const std::string& path) {
-    Notice notice;
-    notice.file = path;
-    notice.text = std::string(LoadUIText(IDS_CONFIG_WRITE_FAILED_TEXT)) + path;
-    notice.caption = LoadUIText(IDS_CONFIG_WRITE_FAILED_CAPTION);
-    notice.owner = platform::BoxOwner::MainWindow;
-    notice.style = 0x30;  // MB_ICONWARNING
-    ReportNotice(notice);
-}
-
 }  // namespace
 
 void WriteBasicSection(std::string& out, const ServerSettings& s) { WriteEntries(out, s, kBasicEntries); }
@@ -588,7 +578,7 @@ bool SaveConfiguration() {
     // complete on disk, so a full disk never leaves half a server.cfg.
     const std::string bytes = BuildServerConfig(*settings);
     if (!fits || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
-        ReportSaveFailure(path);
+        ReportFileNotWritten(path, IDS_CONFIG_WRITE_FAILED_TEXT, IDS_CONFIG_WRITE_FAILED_CAPTION);
         return false;
     }
     // usedmods.cfg belongs with a server.cfg that was written; its own

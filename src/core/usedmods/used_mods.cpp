@@ -49,12 +49,6 @@ void WriteUsedMods() {
     const std::string path = UserFilePath("moddir\\usedmods.cfg");
     const std::string bytes = BuildUsedMods(list);
     if (path.size() >= kUserPathSize || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
-        Notice notice;
-        notice.file = path;
-        notice.text = std::string(LoadUIText(IDS_USED_MODS_WRITE_FAILED_TEXT)) + path;
-        notice.caption = LoadUIText(IDS_USED_MODS_WRITE_FAILED_CAPTION);
-        notice.owner = platform::BoxOwner::MainWindow;
-        notice.style = 0x30;  // MB_ICONWARNING
-        ReportNotice(notice);
+        ReportFileNotWritten(path, IDS_USED_MODS_WRITE_FAILED_TEXT, IDS_USED_MODS_WRITE_FAILED_CAPTION);
     }
 }

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -100,9 +101,12 @@ int ShowSystemMessageBox(BoxOwner, const std::string& text, const std::string& c
 }  // namespace detail
 
 bool QueryCurrentFolder(std::string& folder) {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer) == nullptr) return false;
-    folder = buffer;
+    std::vector<char> buffer(4096);
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return false;
+        buffer.resize(buffer.size() * 2);
+    }
+    folder = buffer.data();
     return true;
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -58,10 +59,14 @@ int ShowSystemMessageBox(BoxOwner owner, const std::string& text, const std::str
 }  // namespace detail
 
 bool QueryCurrentFolder(std::string& folder) {
-    char buffer[4096];
-    DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
-    if (length == 0 || length >= sizeof buffer) return false;
-    folder.assign(buffer, length);
+    // However long it is: a launch from a folder too long for MAX_PATH must
+    // still name that folder when it refuses.
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return false;
+    std::vector<char> buffer(needed + 1, '\0');
+    const DWORD got = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (got == 0 || got >= buffer.size()) return false;
+    folder.assign(buffer.data(), got);
     return true;
 }
 
