@@ -9,6 +9,7 @@
 
 #include "page_ids.h"
 #include "platform/platform.h"
+#include "core/discovery/unique_text_list.h"
 #include "core/settings/server_settings.h"
 
 namespace {
