@@ -40,6 +40,7 @@ void ServerSettings::SetDefaults() {
 }
 
 void ServerSettings::ReadSettings() {
+    SettingsFilePass pass;
     if (!platform::CanOpenForReading(GetSettingsFilePath())) {
         SetDefaults();
         return;
@@ -56,6 +57,7 @@ void ServerSettings::WriteSettings() {
     // Every key is attempted; a file that cannot be written is reported once
     // per save, for the first key that failed.
     bool reported = false;
+    SettingsFilePass pass;
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];

@@ -68,6 +68,7 @@ constexpr unsigned long kValueBufferSize = 2 * kSettingsTextSize + 16;
 // a path therefore counts as not fitting.
 constexpr std::size_t kProfilePathSize = 260;  // MAX_PATH
 char g_settingsPath[kProfilePathSize];
+int g_livePasses = 0;  // SettingsFilePass objects alive; the path is held while any is
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
@@ -114,9 +115,18 @@ const char* SettingsSectionName(int section) {
 }
 
 const char* GetSettingsFilePath() {
-    BuildUserFilePath("Servolt.ini", g_settingsPath, sizeof g_settingsPath);
+    if (g_livePasses == 0) BuildUserFilePath("Servolt.ini", g_settingsPath, sizeof g_settingsPath);
     return g_settingsPath;
 }
+
+SettingsFilePass::SettingsFilePass() {
+    // A pass begun inside another (a save started from the error box of a
+    // save) keeps the outer pass's path.
+    if (g_livePasses == 0) BuildUserFilePath("Servolt.ini", g_settingsPath, sizeof g_settingsPath);
+    ++g_livePasses;
+}
+
+SettingsFilePass::~SettingsFilePass() { --g_livePasses; }
 
 std::string EncodeSettingsText(const char* text) {
     std::string value;

@@ -34,7 +34,19 @@ const SettingKey* SettingKeys();
 const char* SettingsSectionName(int section);
 // The path of Servolt.ini in one shared buffer, rebuilt at each call; empty
 // when it is longer than the profile functions take (MAX_PATH, NUL included).
+// While a SettingsFilePass is alive it is the path the pass began with.
 const char* GetSettingsFilePath();
+
+// One read or write of the whole record: its keys all go to the one file,
+// and the Documents folder is asked for once rather than for each of the
+// 158 keys (under Wine each query costs as much as the profile call itself).
+class SettingsFilePass {
+public:
+    SettingsFilePass();
+    ~SettingsFilePass();
+    SettingsFilePass(const SettingsFilePass&) = delete;
+    SettingsFilePass& operator=(const SettingsFilePass&) = delete;
+};
 
 // Each returns false when the profile write failed (LastErrorCode() tells
 // why); they show nothing themselves.

@@ -426,6 +426,34 @@ TEST_F(SettingsFile, WithoutDocumentsFolderTheFileLivesInTheRootOfTheCurrentDriv
 #endif
 }
 
+TEST_F(SettingsFile, ASaveKeepsToTheFileItBeganWithAndTheNextSaveAsksAgain) {
+    // Servolt.ini is a folder, so every key fails and the error box comes
+    // up part-way through the save; while it is up, Documents moves.
+    ASSERT_TRUE(platform::CreateFolder(UserFile("Servolt.ini").c_str()));
+    const std::string moved = root_ + "\\Moved";
+    const std::string movedFile = moved + "\\Brenmoor\\Vantrel(tm)\\Servolt.ini";
+    ASSERT_TRUE(platform::CreateFolder(moved.c_str()));
+    int boxes = 0;
+    platform::SetMessageBoxHook([moved, &boxes](platform::BoxOwner, const std::string&, const std::string&,
+                                                unsigned) {
+        ++boxes;
+        platform::SetDocumentsFolderForTests(moved.c_str());
+        CreateUserFolders();
+        return 1;
+    });
+    settings_->WriteSettings();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_FALSE(FileExists(movedFile));
+
+    settings_->GameType = 0;
+    settings_->WriteSettings();
+    EXPECT_EQ(boxes, 1);
+    settings_->SetDefaults();
+    settings_->ReadSettings();
+    EXPECT_EQ(settings_->GameType, 0);
+    EXPECT_EQ(Layout(ReadBytes(movedFile)).size(), kSettingKeyCount + 9);
+}
+
 TEST(SettingsText, EncodingOfStoredValues) {
     EXPECT_EQ(EncodeSettingsText("plain"), "plain");
     EXPECT_EQ(EncodeSettingsText("a\r\nb"), "a\\nb");
