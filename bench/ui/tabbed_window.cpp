@@ -12,6 +12,7 @@
 
 #include "page_ids.h"
 #include "shell_ids.h"
+#include "ui_text_ids.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ HWND CreateTabsAndPage(HINSTANCE instance, HWND window) {
     for (int index = 0; index < kPageCount; ++index) {
         TCITEMA item = {};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(Text(IDS_FIRST_PAGE_NAME + static_cast<unsigned>(index)));
+        item.pszText = const_cast<char*>(Text(IDS_TAB_BASIC + static_cast<unsigned>(index)));
         SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
     HWND page = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_BASIC_PAGE), tabs, BasicPageProc, 0);

@@ -427,15 +427,14 @@ TEST_F(SettingsFile, WithoutDocumentsFolderTheFileLivesInTheRootOfTheCurrentDriv
 }
 
 TEST_F(SettingsFile, ASaveKeepsToTheFileItBeganWithAndTheNextSaveAsksAgain) {
-    // Servolt.ini is a folder, so every key fails and the error box comes
-    // up part-way through the save; while it is up, Documents moves.
+    // Servolt.ini is a folder, so every key fails and the error is reported
+    // part-way through the save; while its box is up, Documents moves.
     ASSERT_TRUE(platform::CreateFolder(UserFile("Servolt.ini").c_str()));
     const std::string moved = root_ + "\\Moved";
     const std::string movedFile = moved + "\\Brenmoor\\Vantrel(tm)\\Servolt.ini";
     ASSERT_TRUE(platform::CreateFolder(moved.c_str()));
     int boxes = 0;
-    platform::SetMessageBoxHook([moved, &boxes](platform::BoxOwner, const std::string&, const std::string&,
-                                                unsigned) {
+    SetNoticeSink([moved, &boxes](const Notice&) {
         ++boxes;
         platform::SetDocumentsFolderForTests(moved.c_str());
         CreateUserFolders();
