@@ -13,12 +13,19 @@ void CreateIfMissing(const std::string& path) {
     // Anything already there, a file included, counts as present.
     if (!platform::PathExists(path.c_str())) platform::CreateFolder(path.c_str());
 }
+
+// Chosen by the front end; empty: the system's.
+std::string& ChosenDocumentsFolder() {
+    static std::string folder;
+    return folder;
+}
 }  // namespace
 
 bool GetDocumentsFolder(char* path) {
     path[0] = '\0';
-    std::string folder;
-    if (!platform::QueryDocumentsFolder(folder) || folder.size() >= kUserPathSize) return false;
+    std::string folder = ChosenDocumentsFolder();
+    if (folder.empty() && !platform::QueryDocumentsFolder(folder)) return false;
+    if (folder.size() >= kUserPathSize) return false;
     std::memcpy(path, folder.c_str(), folder.size() + 1);
     return true;
 }
@@ -35,7 +42,9 @@ void CreateUserFolders() {
     CreateIfMissing(path);
 }
 
-std::string UserFilePath(const char* relative) {
+void UseDocumentsFolder(const std::string& folder) { ChosenDocumentsFolder() = folder; }
+
+std::string UserFolder() {
     char documents[kUserPathSize];
     std::string path;
     if (GetDocumentsFolder(documents)) {
@@ -45,10 +54,10 @@ std::string UserFilePath(const char* relative) {
         path += '\\';
         path += kUserFolderName;
     }
-    path += '\\';
-    path += relative;
     return path;
 }
+
+std::string UserFilePath(const char* relative) { return UserFolder() + "\\" + relative; }
 
 bool BuildUserFilePath(const char* relative, char* out, std::size_t size) {
     std::string path = UserFilePath(relative);

@@ -11,6 +11,16 @@ constexpr std::size_t kUserPathSize = 4096;
 // Empties it first; false (and the empty text) when it cannot be found.
 bool GetDocumentsFolder(char* path);
 
+// Makes the documents folder `folder` instead of the one the system names,
+// for a front end that serves another user's files (a Wine prefix seen from
+// Linux); the empty text returns to the system's.
+void UseDocumentsFolder(const std::string& folder);
+
+// The user folder itself, without trailing backslash: documents folder +
+// "\Brenmoor\Vantrel(tm)", or "" (the root of the current drive) when the
+// documents folder is unknown. UserFilePath(x) is this + "\" + x.
+std::string UserFolder();
+
 // Creates Brenmoor and Brenmoor\Vantrel(tm) in the documents folder (in the
 // root of the current drive when it is unknown) where they are missing.
 // Failures are ignored: they surface when a file cannot be written.

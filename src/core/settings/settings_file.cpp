@@ -114,15 +114,31 @@ const char* SettingsSectionName(int section) {
     return kSectionNames[section];
 }
 
+namespace {
+std::string g_chosenSettingsFile;  // a front end's choice; empty: the user folder's
+
+void BuildSettingsFilePath() {
+    if (g_chosenSettingsFile.empty()) {
+        BuildUserFilePath("Servolt.ini", g_settingsPath, sizeof g_settingsPath);
+    } else if (g_chosenSettingsFile.size() < sizeof g_settingsPath) {
+        std::memcpy(g_settingsPath, g_chosenSettingsFile.c_str(), g_chosenSettingsFile.size() + 1);
+    } else {
+        g_settingsPath[0] = '\0';  // too long for the profile functions, as for the user folder's
+    }
+}
+}  // namespace
+
 const char* GetSettingsFilePath() {
-    if (g_livePasses == 0) BuildUserFilePath("Servolt.ini", g_settingsPath, sizeof g_settingsPath);
+    if (g_livePasses == 0) BuildSettingsFilePath();
     return g_settingsPath;
 }
+
+void UseSettingsFile(const std::string& path) { g_chosenSettingsFile = path; }
 
 SettingsFilePass::SettingsFilePass() {
     // A pass begun inside another (a save started from the error box of a
     // save) keeps the outer pass's path.
-    if (g_livePasses == 0) BuildUserFilePath("Servolt.ini", g_settingsPath, sizeof g_settingsPath);
+    if (g_livePasses == 0) BuildSettingsFilePath();
     ++g_livePasses;
 }
 

@@ -36,6 +36,9 @@ const char* SettingsSectionName(int section);
 // when it is longer than the profile functions take (MAX_PATH, NUL included).
 // While a SettingsFilePass is alive it is the path the pass began with.
 const char* GetSettingsFilePath();
+// Makes the settings file `path` (a front end's --ini) instead of the user
+// folder's Servolt.ini; the empty text returns to the user folder's.
+void UseSettingsFile(const std::string& path);
 
 // One read or write of the whole record: its keys all go to the one file,
 // and the Documents folder is asked for once rather than for each of the

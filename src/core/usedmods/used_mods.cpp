@@ -42,11 +42,12 @@ std::string BuildUsedMods(const char* moduleUseList) {
     return bytes;
 }
 
-void WriteUsedMods() {
-    const char* list = GetServerSettings()->ModuleUseList;
+void WriteUsedMods() { WriteUsedMods(GetServerSettings()->ModuleUseList, UserFolder()); }
+
+void WriteUsedMods(const char* list, const std::string& folder) {
     if (CountFlaggedPairs(list) == 0) return;  // no mod in use: the file stays as it is
 
-    const std::string path = UserFilePath("moddir\\usedmods.cfg");
+    const std::string path = folder + "\\moddir\\usedmods.cfg";
     const std::string bytes = BuildUsedMods(list);
     if (path.size() >= kUserPathSize || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
         ReportFileNotWritten(path, IDS_USED_MODS_WRITE_FAILED_TEXT, IDS_USED_MODS_WRITE_FAILED_CAPTION);

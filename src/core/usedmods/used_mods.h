@@ -12,6 +12,9 @@ int CountFlaggedPairs(const char* text);
 // highest priority; names are XML-escaped.
 std::string BuildUsedMods(const char* moduleUseList);
 
-// Writes usedmods.cfg from ModuleUseList; with no mod in use the file is
-// left as it is. A failure is shown in a box and changes nothing on disk.
+// Writes folder\moddir\usedmods.cfg for the mod list; with no mod in use
+// the file is left as it is. A failure is reported as a notice and changes
+// nothing on disk.
+void WriteUsedMods(const char* moduleUseList, const std::string& folder);
+// The same for the record's ModuleUseList, in the user folder.
 void WriteUsedMods();

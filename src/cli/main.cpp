@@ -1,0 +1,201 @@
+// servolt-cli: the utility's command-line companion for headless hosts. It
+// runs the same core as the window; what the window shows in boxes it prints
+// on standard error.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_places.h"
+#include "core/check/config_check.h"
+#include "core/common/notice.h"
+#include "core/common/user_folder.h"
+#include "core/discovery/map_discovery.h"
+#include "core/discovery/mod_discovery.h"
+#include "core/servercfg/config_writer.h"
+#include "core/servercfg/save_configuration.h"
+#include "core/settings/server_settings.h"
+#include "platform/platform.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+// Exit codes: 0 done (for check: nothing found), 1 check found something,
+// 2 could not do it (bad arguments, a file not read or not written).
+constexpr int kExitFindings = 1;
+constexpr int kExitFailed = 2;
+
+const char kProgram[] = "servolt-cli";
+
+void PrintError(const std::string& message) { std::cerr << kProgram << ": " << message << '\n'; }
+
+// A path as this system spells it (slashes on Linux).
+std::string Shown(const std::string& path) { return platform::HostPath(path.c_str()); }
+
+// A notice of the core as one line: its message (with the caption when the
+// message does not name the file), line breaks folded, the file named as
+// this system spells it.
+int PrintNotice(const Notice& notice) {
+    std::string text = notice.text;
+    const std::string::size_type at = notice.file.empty() ? std::string::npos : text.find(notice.file);
+    if (at != std::string::npos) {
+        text.replace(at, notice.file.size(), Shown(notice.file));
+    } else {
+        text = notice.caption + ": " + text;  // the caption tells which file
+    }
+    for (std::string::size_type at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    PrintError(text);
+    return 1;  // IDOK
+}
+
+// Bytes exactly as given: on Windows standard output would otherwise turn
+// each LF into CR LF.
+void WriteBinaryToStdout(const std::string& bytes) {
+    std::cout.flush();
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+}
+
+void PrintList(const std::vector<std::string>& items, bool json) {
+    if (json) {
+        std::cout << nlohmann::json(items).dump(2) << '\n';
+        return;
+    }
+    for (const std::string& item : items) std::cout << item << '\n';
+}
+
+// The record as the window would load it: defaults, then the settings file.
+std::unique_ptr<ServerSettings> LoadSettings(const CliPlaces& places) {
+    auto settings = std::make_unique<ServerSettings>();
+    settings->SetDefaults();
+    if (places.ini.empty() && !SettingsFileExists()) {
+        PrintError("no settings file at " + Shown(SettingsFileInUse()) + "; using the defaults");
+    }
+    settings->ReadSettings();
+    return settings;
+}
+
+int RunWrite(const CliPlaces& places, bool toStdout) {
+    const auto settings = LoadSettings(places);
+    if (toStdout) {
+        WriteBinaryToStdout(BuildServerConfig(*settings));
+        return 0;
+    }
+    if (places.out.empty()) CreateUserFolders();  // as the window does when it starts
+    const std::string folder = OutputFolder(places);
+    return WriteServerFiles(*settings, folder) ? 0 : kExitFailed;
+}
+
+int RunMaps(const CliPlaces& places, bool json) {
+    const auto settings = LoadSettings(places);
+    UniqueTextList maps;
+    FillMapList(MapSources{GameFolder(places), GetModsFolder()}, maps, settings->GameType,
+                settings->ModuleUseList);
+    PrintList(std::vector<std::string>(maps.Items().begin(), maps.Items().end()), json);
+    return 0;
+}
+
+int RunMods(const CliPlaces& places, bool json) {
+    LoadSettings(places);  // says so when the settings file is missing, as every command does
+    UniqueTextList mods;
+    FillModsFound(GetModsFolder(), mods);
+    PrintList(std::vector<std::string>(mods.Items().begin(), mods.Items().end()), json);
+    return 0;
+}
+
+int RunCheck(const CliPlaces& places, bool json) {
+    const auto settings = LoadSettings(places);
+    const CheckPlaces where{GameFolder(places), GetModsFolder(), OutputFolder(places), SettingsFileInUse()};
+    const std::vector<Finding> findings = CheckConfiguration(*settings, where);
+    if (json) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const Finding& finding : findings) {
+            list.push_back({{"severity", SeverityName(finding.severity)},
+                            {"setting", Shown(finding.setting)},
+                            {"message", finding.message}});
+        }
+        std::cout << list.dump(2) << '\n';
+    } else {
+        for (const Finding& finding : findings) {
+            std::cout << SeverityName(finding.severity) << ": " << Shown(finding.setting) << ": "
+                      << finding.message << '\n';
+        }
+    }
+    return findings.empty() ? 0 : kExitFindings;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Vantrel(tm) Server Launch Utility, command line: writes, imports and checks the "
+                 "dedicated server's configuration without a window.",
+                 kProgram};
+    app.set_version_flag("--version", std::string(kProgram) + " " SERVOLT_VERSION);
+    app.require_subcommand(1);
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string(kProgram) + ": " + e.what() + "\nRun with --help for more information.\n";
+    });
+
+    CliPlaces places;
+    bool toStdout = false;
+    bool json = false;
+    const auto addPrefix = [&](CLI::App* command) {
+        command->add_option("--prefix", places.prefix,
+                            "Wine prefix whose user folder the server reads (default: $WINEPREFIX)");
+    };
+    const auto addIni = [&](CLI::App* command) {
+        command->add_option("--ini", places.ini, "settings file (default: Servolt.ini of the user folder)");
+    };
+
+    CLI::App* write = app.add_subcommand("write", "write server.cfg and moddir/usedmods.cfg from the settings");
+    addIni(write);
+    write->add_option("--out", places.out, "folder to write into (default: the user folder)");
+    write->add_flag("--stdout", toStdout, "print server.cfg instead of writing anything");
+    addPrefix(write);
+
+    CLI::App* check = app.add_subcommand("check", "report what would make the server start wrongly");
+    addIni(check);
+    check->add_option("--game", places.game, "game folder (default: the current folder)");
+    check->add_flag("--json", json, "print the findings as a JSON array");
+    addPrefix(check);
+
+    CLI::App* maps = app.add_subcommand("maps", "list the maps the Maps page would show");
+    addIni(maps);
+    maps->add_option("--game", places.game, "game folder (default: the current folder)");
+    maps->add_flag("--json", json, "print a JSON array");
+    addPrefix(maps);
+
+    CLI::App* mods = app.add_subcommand("mods", "list the mods the Mods page would show");
+    addIni(mods);
+    mods->add_flag("--json", json, "print a JSON array");
+    addPrefix(mods);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? 0 : kExitFailed;
+    }
+
+    SetNoticeSink(PrintNotice);
+    std::string error;
+    if (!ApplyPlaces(places, error)) {
+        PrintError(error);
+        return kExitFailed;
+    }
+    if (*write) return RunWrite(places, toStdout);
+    if (*check) return RunCheck(places, json);
+    if (*maps) return RunMaps(places, json);
+    return RunMods(places, json);
+}

@@ -1,0 +1,32 @@
+// What would make the server start otherwise than the operator meant: maps
+// and mods that are not installed, choices the writer cannot translate, a
+// server.cfg older than the settings, paths too long to write, and texts the
+// server's console reads otherwise than they were typed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/settings/server_settings.h"
+
+enum class FindingSeverity { Warning, Error };
+
+struct Finding {
+    FindingSeverity severity;
+    std::string setting;  // the settings-file key, or the file concerned
+    std::string message;
+};
+
+// Where the check looks: the game folder and the mods folder (as discovery
+// takes them) and the folder that holds server.cfg and moddir\usedmods.cfg.
+struct CheckPlaces {
+    std::string gameFolder;
+    std::string modsFolder;
+    std::string outputFolder;
+    std::string settingsFile;  // the settings file's path, for its length
+};
+
+// Every finding for `settings`, in the order of the settings file's keys.
+std::vector<Finding> CheckConfiguration(const ServerSettings& settings, const CheckPlaces& places);
+
+const char* SeverityName(FindingSeverity severity);  // "warning" or "error"
