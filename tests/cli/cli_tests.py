@@ -1,0 +1,209 @@
+#!/usr/bin/env python3
+"""servolt-cli driven as an operator drives it, natively or under Wine.
+
+    cli_tests.py --cli servolt-cli [--wine-run scripts/wine-run]
+
+Each test runs the program in a fresh folder and checks its exit code, what
+it printed and the bytes it wrote. Expected server.cfg bytes come from the
+golden files of the core tests.
+"""
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+GOLDEN = os.path.join(HERE, "..", "unit", "servercfg", "golden")
+ARGS = None
+
+
+def golden(name):
+    with open(os.path.join(GOLDEN, name), "rb") as f:
+        return f.read()
+
+
+class Cli(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="servolt-cli-")
+        self.home = os.path.join(self.root, "home")
+        os.makedirs(self.home)
+
+    def tearDown(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    @property
+    def wine(self):
+        return ARGS.wine_run is not None
+
+    def path(self, *parts):
+        """A path of the test folder as the program takes it."""
+        host = os.path.join(self.root, *parts)
+        return "Z:" + host.replace("/", "\\") if self.wine else host
+
+    def run_cli(self, *args, env=None):
+        command = [ARGS.cli, *args]
+        environment = dict(os.environ)
+        if self.wine:
+            command = [ARGS.wine_run, *command]
+        else:
+            environment["HOME"] = self.home
+            environment.pop("WINEPREFIX", None)
+        environment.update(env or {})
+        done = subprocess.run(command, cwd=self.root, env=environment, capture_output=True, timeout=120)
+        return done.returncode, done.stdout, done.stderr.decode("latin-1")
+
+    def write_ini(self, name, sections):
+        text = "".join("[%s]\r\n%s" % (section, "".join("%s=%s\r\n" % kv for kv in keys.items()))
+                       for section, keys in sections.items())
+        with open(os.path.join(self.root, name), "wb") as f:
+            f.write(text.encode("latin-1"))
+        return self.path(name)
+
+    def make_game(self, maps):
+        for name in maps:
+            folder = os.path.join(self.root, "game", "mainmp", "maps", "dm")
+            os.makedirs(folder, exist_ok=True)
+            open(os.path.join(folder, name + ".bsp"), "wb").close()
+        os.makedirs(os.path.join(self.root, "game"), exist_ok=True)
+        return self.path("game")
+
+    # ---- help, version, bad arguments
+
+    def test_help_version_and_bad_arguments(self):
+        code, out, _ = self.run_cli("--version")
+        self.assertEqual(code, 0)
+        self.assertRegex(out.decode(), r"^servolt-cli \d+\.\d+\.\d+\s*$")
+        code, out, _ = self.run_cli("--help")
+        self.assertEqual(code, 0)
+        for command in ("write", "import", "check", "maps", "mods"):
+            self.assertIn(command, out.decode())
+        code, out, _ = self.run_cli("write", "--help")
+        self.assertEqual(code, 0)
+        self.assertIn("--stdout", out.decode())
+        code, _, err = self.run_cli("write", "--no-such-option")
+        self.assertEqual(code, 2)
+        self.assertIn("--no-such-option", err)
+        code, _, err = self.run_cli()
+        self.assertEqual(code, 2)
+
+    # ---- write
+
+    def test_write_stdout_gives_the_default_server_cfg_and_writes_nothing(self):
+        ini = self.write_ini("empty.ini", {})
+        code, out, err = self.run_cli("write", "--ini", ini, "--stdout")
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(out, golden("default.cfg"))
+
+    def test_write_into_a_folder_with_mods_in_use(self):
+        ini = self.write_ini("s.ini", {"Mods": {"ModuleUseList": "modA 1 mod&B 0 "}})
+        os.makedirs(os.path.join(self.root, "out", "moddir"))
+        code, out, err = self.run_cli("write", "--ini", ini, "--out", self.path("out"))
+        self.assertEqual((code, err), (0, ""))
+        with open(os.path.join(self.root, "out", "moddir", "usedmods.cfg"), "rb") as f:
+            self.assertEqual(f.read(), b'<use priority="4" downloadable="true">modA</use>\r\n'
+                                       b'<use priority="2" downloadable="false">mod&amp;B</use>\r\n')
+        with open(os.path.join(self.root, "out", "server.cfg"), "rb") as f:
+            self.assertEqual(f.read().count(b"\r\n"), golden("default.cfg").count(b"\r\n"))
+        self.assertEqual(sorted(os.listdir(os.path.join(self.root, "out"))), ["moddir", "server.cfg"])
+
+    def test_write_refusals(self):
+        code, _, err = self.run_cli("write", "--ini", self.path("missing.ini"))
+        self.assertEqual(code, 2)
+        self.assertIn("missing.ini: no such settings file", err)
+        ini = self.write_ini("s.ini", {})
+        code, _, err = self.run_cli("write", "--ini", ini, "--out", self.path("nowhere"))
+        self.assertEqual(code, 2)
+        self.assertIn("Can not write configuration to: ", err)
+        self.assertIn("nowhere", err)
+        code, _, err = self.run_cli("write", "--ini", self.path("x" * 300 + ".ini"))
+        self.assertEqual(code, 2)
+        self.assertIn("longer than 259 characters", err)
+
+    def test_write_into_a_folder_named_in_the_ansi_code_page(self):
+        ini = self.write_ini("s.ini", {})
+        name = "Dossier d'\u00e9t\u00e9"
+        os.makedirs(os.path.join(self.root, name))
+        code, _, err = self.run_cli("write", "--ini", ini, "--out", self.path(name))
+        self.assertEqual((code, err), (0, ""))
+        with open(os.path.join(self.root, name, "server.cfg"), "rb") as f:
+            self.assertEqual(f.read(), golden("default.cfg"))
+
+    def test_write_to_the_user_folder_says_once_that_the_defaults_are_used(self):
+        if self.wine:
+            self.skipTest("the Wine user folder is the prefix's; the end-to-end suite covers it")
+        code, _, err = self.run_cli("write")
+        self.assertEqual(code, 0)
+        self.assertEqual(err.count("no settings file at"), 1)
+        user = os.path.join(self.home, "Documents", "Brenmoor", "Vantrel(tm)")
+        with open(os.path.join(user, "server.cfg"), "rb") as f:
+            self.assertEqual(f.read(), golden("default.cfg"))
+
+    def test_prefix_names_the_user_folder_inside_a_wine_prefix(self):
+        prefix = os.path.join(self.root, "prefix")
+        user = os.path.join(prefix, "drive_c", "users", "operator", "Documents", "Brenmoor", "Vantrel(tm)")
+        os.makedirs(os.path.join(user, "moddir", "modA"))
+        open(os.path.join(user, "moddir", "modA", "moddesc.xml"), "wb").close()
+        if self.wine:
+            code, _, err = self.run_cli("mods", "--prefix", self.path("prefix"))
+            self.assertEqual(code, 2)
+            self.assertIn("--prefix", err)
+            return
+        for args, env in ((("mods", "--prefix", prefix), {}), (("mods",), {"WINEPREFIX": prefix})):
+            code, out, err = self.run_cli(*args, env=dict(env, USER="operator"))
+            self.assertEqual(code, 0, err)
+            self.assertEqual(out.decode().split(), ["modA"])
+        code, _, err = self.run_cli("write", "--prefix", prefix, env={"USER": "operator"})
+        self.assertEqual(code, 0, err)
+        self.assertTrue(os.path.exists(os.path.join(user, "server.cfg")))
+        code, _, err = self.run_cli("mods", "--prefix", prefix, env={"USER": "nobody-here"})
+        self.assertEqual(code, 2)
+        self.assertIn("no user folder in the Wine prefix", err)
+
+    # ---- maps, mods, check
+
+    def test_maps_lists_what_the_maps_page_shows(self):
+        game = self.make_game(["beta", "alpha"])
+        ini = self.write_ini("s.ini", {"Basic": {"GameType": "1"}})
+        code, out, err = self.run_cli("maps", "--ini", ini, "--game", game)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(sorted(out.decode().split()), ["maps/dm/alpha", "maps/dm/beta"])
+        code, out, _ = self.run_cli("maps", "--ini", ini, "--game", game, "--json")
+        self.assertEqual(sorted(json.loads(out)), ["maps/dm/alpha", "maps/dm/beta"])
+
+    def test_check_exit_codes(self):
+        game = self.make_game(["alpha"])
+        os.makedirs(os.path.join(self.root, "out"))
+        ini = self.write_ini("s.ini", {"Maps": {"MapName": "maps/dm/alpha", "MapRotationList": "dm/alpha 0 "}})
+        code, out, err = self.run_cli("check", "--ini", ini, "--game", game, "--out", self.path("out"))
+        self.assertEqual(code, 2)  # check has no --out: a bad argument
+        code, _, err = self.run_cli("write", "--ini", ini, "--out", self.path("out"))
+        self.assertEqual(code, 0, err)
+        # The findings name server.cfg of the user folder until it is written there.
+        code, out, _ = self.run_cli("check", "--ini", ini, "--game", game, "--json")
+        findings = json.loads(out)
+        self.assertEqual(code, 1)
+        self.assertEqual([f["severity"] for f in findings], ["warning"])
+        self.assertTrue(findings[0]["message"].startswith("missing"))
+        ini = self.write_ini("t.ini", {"Maps": {"MapName": "maps/dm/gamma", "MapRotationList": "dm/alpha 0 "}})
+        code, out, _ = self.run_cli("check", "--ini", ini, "--game", game)
+        self.assertEqual(code, 1)
+        self.assertIn('error: MapName: start map "maps/dm/gamma" is not installed', out.decode())
+        code, _, err = self.run_cli("check", "--ini", self.path("missing.ini"))
+        self.assertEqual(code, 2)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--wine-run")
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
