@@ -38,7 +38,7 @@ def main():
     p = argparse.ArgumentParser()
     p.add_argument("--list", action="store_true")
     p.add_argument("--scenario", action="append", default=[])
-    for option in ("servolt", "driver", "server", "shots", "work", "wine-run"):
+    for option in ("servolt", "driver", "server", "shots", "work", "wine-run", "cli"):
         p.add_argument("--" + option)
     args = p.parse_args()
     table = scenarios()
@@ -46,6 +46,7 @@ def main():
         print("\n".join(table))
         return 0
     env = harness.Env(args.servolt, args.driver, args.server, args.shots, args.work, args.wine_run)
+    env.cli = os.path.abspath(args.cli) if args.cli else None
     # A run of scripts/test gives a fresh Wine folder for its unit tests; the
     # suite's own prefix (with a virtual desktop) goes inside it, so it is
     # fresh for each run as well.
