@@ -17,58 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_install.h"
 #include "core/discovery/map_discovery.h"
-#include "rezwriter/rez_writer.h"
 
 namespace fs = std::filesystem;
+using namespace benchinstall;
 
 namespace {
 
-constexpr int kMapsPerArchive = 50;
 const int kRuns = std::getenv("BENCH_RUNS") ? std::atoi(std::getenv("BENCH_RUNS")) : 15;
-
-std::string InterfacePath(const fs::path& path) {
-    std::string text = path.string();
-    std::replace(text.begin(), text.end(), '/', '\\');
-    return text;
-}
-
-void WriteArchives(const fs::path& folder, const std::string& stem, const std::string& mapFolder, int maps) {
-    fs::create_directories(folder);
-    for (int first = 0, archive = 0; first < maps; first += kMapsPerArchive, ++archive) {
-        std::vector<rezwriter::Entry> entries;
-        for (int i = first; i < std::min(maps, first + kMapsPerArchive); ++i) {
-            const std::string name = stem + std::to_string(i);
-            entries.push_back({mapFolder + name + ".bsp", "bsp " + name, i % 3 ? rezwriter::Method::None : rezwriter::Method::Lzss});
-            entries.push_back({"textures/" + name + ".tga", "texture", rezwriter::Method::Rle});
-        }
-        const fs::path path = folder / (stem + std::to_string(archive) + ".rez");
-        if (!rezwriter::WriteArchive(path.string(), entries)) {
-            std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
-            std::exit(1);
-        }
-    }
-}
-
-void WriteLoose(const fs::path& folder, const std::string& stem, int maps) {
-    fs::create_directories(folder);
-    for (int i = 0; i < maps; ++i) std::ofstream(folder / (stem + std::to_string(i) + ".bsp")) << "bsp";
-}
-
-// An install of `maps` maps; returns where discovery looks.
-MapSources MakeInstall(const fs::path& root, int maps) {
-    const int archived = maps / 2;
-    const int loose = maps / 4;
-    const int modded = maps - archived - loose;
-    WriteArchives(root / "game" / "main", "main", "maps/dm/", archived / 2);
-    WriteArchives(root / "game" / "mainmp", "mp", "maps/dm/", archived - archived / 2);
-    WriteLoose(root / "game" / "mainmp" / "maps" / "dm", "dm", loose / 3);
-    WriteLoose(root / "game" / "main" / "maps" / "TOW", "tow", loose / 3);
-    WriteLoose(root / "game" / "main" / "maps", "plain", loose - 2 * (loose / 3));
-    WriteArchives(root / "moddir" / "ModA", "moda", "levels/", modded / 2);
-    WriteArchives(root / "moddir" / "ModB", "modb", "maps/", modded - modded / 2);
-    return MapSources{InterfacePath(root / "game"), InterfacePath(root / "moddir")};
-}
 
 // One discovery, in milliseconds.
 double TimeDiscovery(const MapSources& sources, std::size_t& listed) {
@@ -91,7 +48,10 @@ int main(int argc, char** argv) {
         std::chrono::steady_clock::now().time_since_epoch().count()));
     const int sizes[] = {argc > 2 ? std::atoi(argv[1]) : 500, argc > 2 ? std::atoi(argv[2]) : 5000};
     MapSources sources[2];
-    for (int i = 0; i < 2; ++i) sources[i] = MakeInstall(root / std::to_string(sizes[i]), sizes[i]);
+    for (int i = 0; i < 2; ++i) {
+        const fs::path install = root / std::to_string(sizes[i]);
+        sources[i] = MakeInstall(install / "game", install / "moddir", sizes[i]);
+    }
     // The two sizes take turns, so that both meet the same machine; the best
     // run of each counts.
     double times[2] = {1e30, 1e30};
