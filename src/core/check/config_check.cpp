@@ -7,9 +7,11 @@
 #include "core/common/user_folder.h"
 #include "core/discovery/map_discovery.h"
 #include "core/discovery/mod_discovery.h"
+#include "core/servercfg/config_tables.h"
 #include "core/servercfg/config_writer.h"
 #include "core/servercfg/save_configuration.h"
 #include "core/settings/flagged_list.h"
+#include "core/settings/settings_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -70,6 +72,54 @@ void CheckMods(const ServerSettings& settings, const CheckPlaces& places, std::v
     }
 }
 
+// The settings-file key of a field.
+std::string KeyOf(AnyField field) {
+    const SettingKey* keys = SettingKeys();
+    for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
+        if (keys[i].field.offset == field.offset) return keys[i].key;
+    }
+    return "?";
+}
+
+// A text the server reads between double quotes, on a line of its own.
+void CheckQuotedText(const std::string& key, const std::string& text, std::vector<Finding>& findings) {
+    if (text.find_first_of("\r\n") != std::string::npos) {
+        Add(findings, FindingSeverity::Warning, key,
+            "holds a line break; the server reads each line of server.cfg as a command of its own");
+    }
+    if (text.find('"') != std::string::npos) {
+        Add(findings, FindingSeverity::Warning, key, "holds a double quote, which ends the quoted value early");
+    }
+}
+
+void CheckRows(const ServerSettings& settings, std::vector<Finding>& findings) {
+    using namespace servercfg;
+    for (std::size_t t = 0; t < kEntryTableCount; ++t) {
+        const EntryTable table = EntryTableAt(t);
+        for (std::size_t i = 0; i < table.count; ++i) {
+            const ConfigEntry& entry = table.entries[i];
+            if (entry.rule == Rule::Choice && entry.field.kind == SettingKind::Int) {
+                const std::int32_t index = entry.field.As<SettingKind::Int>().In(settings);
+                if (index < 0 || static_cast<std::size_t>(index) >= entry.choices.count) {
+                    Add(findings, FindingSeverity::Warning, KeyOf(entry.field),
+                        std::to_string(index) + " is not one of its " + std::to_string(entry.choices.count) +
+                            " choices; server.cfg gets no value for it and the server keeps its own");
+                }
+            }
+            if (entry.field.kind == SettingKind::Text && std::string(entry.line).find("\"%s\"") != std::string::npos) {
+                CheckQuotedText(KeyOf(entry.field), entry.field.As<SettingKind::Text>().In(settings), findings);
+            }
+        }
+    }
+    CheckQuotedText("MapName", settings.MapName, findings);
+    for (const FlaggedItem& entry : ParseFlaggedList(settings.MapRotationList)) {
+        if (entry.item.find('"') != std::string::npos) {
+            Add(findings, FindingSeverity::Warning, "MapRotationList",
+                "rotation map \"" + entry.item + "\" holds a double quote, which ends sv_maplist early");
+        }
+    }
+}
+
 void CheckFiles(const ServerSettings& settings, const CheckPlaces& places, std::vector<Finding>& findings) {
     if (places.settingsFile.size() >= 260) {
         Add(findings, FindingSeverity::Error, places.settingsFile,
@@ -98,6 +148,7 @@ std::vector<Finding> CheckConfiguration(const ServerSettings& settings, const Ch
     std::vector<Finding> findings;
     CheckMaps(settings, places, findings);
     CheckMods(settings, places, findings);
+    CheckRows(settings, findings);
     CheckFiles(settings, places, findings);
     return findings;
 }
