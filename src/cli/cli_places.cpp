@@ -25,7 +25,7 @@ std::string UserName() {
 
 }  // namespace
 
-bool ApplyPlaces(const CliPlaces& places, std::string& error) {
+bool ApplyPlaces(const CliPlaces& places, bool iniIsRead, std::string& error) {
     std::string prefix = places.prefix;
 #if defined(_WIN32)
     if (!prefix.empty()) {
@@ -52,7 +52,7 @@ bool ApplyPlaces(const CliPlaces& places, std::string& error) {
             error = places.ini + ": the settings file's path is longer than 259 characters";
             return false;
         }
-        if (!platform::CanOpenForReading(places.ini.c_str())) {
+        if (iniIsRead && !platform::CanOpenForReading(places.ini.c_str())) {
             error = places.ini + ": no such settings file";
             return false;
         }

@@ -14,8 +14,9 @@ struct CliPlaces {
 
 // Points the core at the user folder of the prefix, when there is one, and
 // at an explicit settings file. False, with the reason in `error`, when the
-// prefix has no user folder or an explicit settings file is missing.
-bool ApplyPlaces(const CliPlaces& places, std::string& error);
+// prefix has no user folder, or an explicit settings file that is to be read
+// (`iniIsRead`) is missing.
+bool ApplyPlaces(const CliPlaces& places, bool iniIsRead, std::string& error);
 
 // The settings file in use; whether it exists (a missing default file means
 // the defaults).

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "core/common/user_folder.h"
 #include "core/discovery/map_discovery.h"
 #include "core/discovery/mod_discovery.h"
+#include "core/servercfg/config_import.h"
 #include "core/servercfg/config_writer.h"
 #include "core/servercfg/save_configuration.h"
 #include "core/settings/server_settings.h"
@@ -34,6 +36,7 @@ constexpr int kExitFindings = 1;
 constexpr int kExitFailed = 2;
 
 const char kProgram[] = "servolt-cli";
+int g_notices = 0;  // notices printed: a file the core could not write
 
 void PrintError(const std::string& message) { std::cerr << kProgram << ": " << message << '\n'; }
 
@@ -44,6 +47,7 @@ std::string Shown(const std::string& path) { return platform::HostPath(path.c_st
 // message does not name the file), line breaks folded, the file named as
 // this system spells it.
 int PrintNotice(const Notice& notice) {
+    ++g_notices;
     std::string text = notice.text;
     const std::string::size_type at = notice.file.empty() ? std::string::npos : text.find(notice.file);
     if (at != std::string::npos) {
@@ -79,7 +83,7 @@ void PrintList(const std::vector<std::string>& items, bool json) {
 std::unique_ptr<ServerSettings> LoadSettings(const CliPlaces& places) {
     auto settings = std::make_unique<ServerSettings>();
     settings->SetDefaults();
-    if (places.ini.empty() && !SettingsFileExists()) {
+    if (!SettingsFileExists()) {
         PrintError("no settings file at " + Shown(SettingsFileInUse()) + "; using the defaults");
     }
     settings->ReadSettings();
@@ -95,6 +99,38 @@ int RunWrite(const CliPlaces& places, bool toStdout) {
     if (places.out.empty()) CreateUserFolders();  // as the window does when it starts
     const std::string folder = OutputFolder(places);
     return WriteServerFiles(*settings, folder) ? 0 : kExitFailed;
+}
+
+int RunImport(const CliPlaces& places, const std::string& serverCfg, bool dryRun) {
+    std::string bytes;
+    if (!platform::ReadFileContents(serverCfg.c_str(), bytes)) {
+        PrintError(serverCfg + ": cannot be read");
+        return kExitFailed;
+    }
+    // server.cfg does not hold the mods in use: they stay as the settings
+    // file has them.
+    const auto previous = LoadSettings(places);
+    auto settings = std::make_unique<ServerSettings>();
+    const ImportReport report = ImportServerConfig(bytes, *settings);
+    std::memcpy(settings->ModuleUseList, previous->ModuleUseList, sizeof settings->ModuleUseList);
+    for (const std::string& line : DescribeImport(report)) std::cout << line << '\n';
+    if (dryRun) return 0;
+
+    if (places.ini.empty()) CreateUserFolders();
+    const std::string ini = SettingsFileInUse();
+    if (ini.empty()) {
+        PrintError("the settings file's path is longer than 259 characters");
+        return kExitFailed;
+    }
+    if (!BackUpSettingsFile(ini)) {
+        PrintError(Shown(ini) + ".bak: the old settings file could not be kept; nothing was written");
+        return kExitFailed;
+    }
+    const int before = g_notices;
+    settings->WriteSettings();
+    if (g_notices != before) return kExitFailed;
+    std::cout << "settings written to " << Shown(ini) << '\n';
+    return 0;
 }
 
 int RunMaps(const CliPlaces& places, bool json) {
@@ -164,6 +200,14 @@ int main(int argc, char** argv) {
     write->add_flag("--stdout", toStdout, "print server.cfg instead of writing anything");
     addPrefix(write);
 
+    std::string serverCfg;
+    bool dryRun = false;
+    CLI::App* import = app.add_subcommand("import", "read an existing server.cfg into the settings file");
+    import->add_option("SERVER_CFG", serverCfg, "the server.cfg to read")->required();
+    addIni(import);
+    import->add_flag("--dry-run", dryRun, "print the report and write nothing");
+    addPrefix(import);
+
     CLI::App* check = app.add_subcommand("check", "report what would make the server start wrongly");
     addIni(check);
     check->add_option("--game", places.game, "game folder (default: the current folder)");
@@ -190,11 +234,13 @@ int main(int argc, char** argv) {
 
     SetNoticeSink(PrintNotice);
     std::string error;
-    if (!ApplyPlaces(places, error)) {
+    // import writes the settings file it names, which may be new.
+    if (!ApplyPlaces(places, !*import, error)) {
         PrintError(error);
         return kExitFailed;
     }
     if (*write) return RunWrite(places, toStdout);
+    if (*import) return RunImport(places, serverCfg, dryRun);
     if (*check) return RunCheck(places, json);
     if (*maps) return RunMaps(places, json);
     return RunMods(places, json);
