@@ -1,6 +1,7 @@
 // server.cfg: its entries as tables, walked by the section writers, and the
 // Save sequence.
 #include "core/servercfg/config_writer.h"
+#include "core/servercfg/config_tables.h"
 #include "core/servercfg/save_configuration.h"
 
 #include <cstddef>
@@ -19,29 +20,11 @@
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 
+using namespace servercfg;
+
 namespace {
 
-enum class Rule : std::uint8_t {
-    Plain,       // the field's value
-    Inverted,    // a flag written as its opposite
-    Optional,    // an integer written only when 0 or more
-    Choice,      // an index (or a flag as 0/1) picking a text; none outside the table
-    HealthDrop,  // the classes' cvar when classes are off in a team game
-};
-
-struct Choices {
-    const char* const* texts;  // nullptr entries write no value line
-    std::size_t count;
-};
 #define CHOICES(table) Choices{table, sizeof(table) / sizeof(table[0])}
-
-struct ConfigEntry {
-    const char* comment;  // written always
-    const char* line;     // the value line, with one %d, %f or %s
-    AnyField field;
-    Rule rule;
-    Choices choices = {nullptr, 0};
-};
 
 // Game type index to the server's number; also the prefix of each map of
 // the rotation.
@@ -59,7 +42,6 @@ const char* const kSkinLines[] = {
     "set sv_allowed_axis_skins \"axis_marineofficer_MP axis_marinenco_MP axis_marineinfantry_MP "
     "axis_marinegilly_MP\"\n",
 };
-const char kClassesHealthDropLine[] = "set dm_classesDeathDropHealth %d\n";
 
 const ConfigEntry kBasicEntries[] = {
     {"// Server Name\n// Name that will appear on the server browser\n",
@@ -386,11 +368,6 @@ const ConfigEntry kExplosivesEntries[] = {
      "set dm_satchelChargesAllowed %d\n", fields::SatchelChargesAllowed, Rule::Plain},
 };
 
-struct DeathmatchFlag {
-    const char* commentLine;  // with one %x for the bit
-    int bit;
-    AnyField field;
-};
 const DeathmatchFlag kDeathmatchFlags[] = {
     {"//    DF_NO_HEALTH          0x%x \n", 0x1, fields::NoHealth},
     {"//    DF_NO_POWERUPS        0x%x \n", 0x2, fields::NoPowerups},
@@ -418,6 +395,10 @@ std::string Render(bool value) { return value ? "1" : "0"; }
 std::string RenderField(const ServerSettings& settings, AnyField field) {
     return VisitField(settings, field, [](const auto& value) { return Render(value); });
 }
+
+}  // namespace
+
+namespace servercfg {
 
 // Appends `format` with its one conversion replaced by `value`. Texts go in
 // verbatim, whatever their length.
@@ -463,14 +444,31 @@ void WriteEntry(std::string& out, const ServerSettings& settings, const ConfigEn
     }
 }
 
-template <std::size_t N>
-void WriteEntries(std::string& out, const ServerSettings& settings, const ConfigEntry (&entries)[N]) {
-    for (const ConfigEntry& entry : entries) WriteEntry(out, settings, entry);
-}
-
 const char* GameTypePrefix(std::int32_t gameType) {
     const std::size_t count = sizeof kGameTypeNumbers / sizeof kGameTypeNumbers[0];
     return gameType >= 0 && static_cast<std::size_t>(gameType) < count ? kGameTypeNumbers[gameType] : nullptr;
+}
+
+EntryTable EntryTableAt(std::size_t index) {
+#define TABLE(entries) EntryTable{entries, sizeof(entries) / sizeof(entries[0])}
+    static const EntryTable tables[kEntryTableCount] = {
+        TABLE(kBasicEntries), TABLE(kAdvancedEntries), TABLE(kAdvanced2Entries), TABLE(kTeamEntries),
+        TABLE(kLimitsEntries), TABLE(kWeaponsEntries), TABLE(kExplosivesEntries)};
+#undef TABLE
+    return index < kEntryTableCount ? tables[index] : EntryTable{nullptr, 0};
+}
+
+DeathmatchFlagTable DeathmatchFlagRows() {
+    return DeathmatchFlagTable{kDeathmatchFlags, sizeof kDeathmatchFlags / sizeof kDeathmatchFlags[0]};
+}
+
+}  // namespace servercfg
+
+namespace {
+
+template <std::size_t N>
+void WriteEntries(std::string& out, const ServerSettings& settings, const ConfigEntry (&entries)[N]) {
+    for (const ConfigEntry& entry : entries) WriteEntry(out, settings, entry);
 }
 
 }  // namespace
@@ -495,19 +493,20 @@ std::string BuildMapListValue(const ServerSettings& settings) {
         }
         value += pair.item;
         value += ';';
-        if (IsMarkOne(pair.mark)) value += "TeamSwap;";
+        if (IsMarkOne(pair.mark)) {
+            value += kTeamSwapMark;
+            value += ';';
+        }
     }
     return value;
 }
 
 void WriteMapRotation(std::string& out, const ServerSettings& settings) {
-    out += "\n// Map Rotation List\n";
-    AppendLine(out, "sv_maplist \"%s\"\n", BuildMapListValue(settings));
+    out += kRotationComment;
+    AppendLine(out, kRotationLine, BuildMapListValue(settings));
 }
 
 void WriteMapSection(std::string& out, const ServerSettings& settings) {
-    static const char kStartMapComment[] = "\n// Map\n// Starting map on the rotation.\n";
-    static const char kStartMapLine[] = "map \"%s\"\n";
     // A rotation of blanks alone holds no map and counts as empty.
     const std::vector<FlaggedItem> rotation = ParseFlaggedList(settings.MapRotationList);
     if (settings.MapName[0] != '\0') {
@@ -529,13 +528,13 @@ int DeathmatchFlags(const ServerSettings& settings) {
 }
 
 void WriteDeathmatchFlags(std::string& out, const ServerSettings& settings) {
-    out += "\n// Death match flags\n";
+    out += kDeathmatchComment;
     for (const DeathmatchFlag& flag : kDeathmatchFlags) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%x", flag.bit);
         AppendLine(out, flag.commentLine, hex);
     }
-    AppendLine(out, "set dmflags %d\n", std::to_string(DeathmatchFlags(settings)));
+    AppendLine(out, kDeathmatchLine, std::to_string(DeathmatchFlags(settings)));
 }
 
 std::string ToTextModeBytes(const std::string& text) {
