@@ -437,11 +437,15 @@ void WriteEntry(std::string& out, const ServerSettings& settings, const ConfigEn
             break;
         }
         case Rule::HealthDrop: {
-            bool classes = settings.GameType != 0 && settings.DisableClasses;
-            AppendLine(out, classes ? kClassesHealthDropLine : entry.line, RenderField(settings, entry.field));
+            AppendLine(out, WritesClassesHealthDrop(settings) ? kClassesHealthDropLine : entry.line,
+                       RenderField(settings, entry.field));
             break;
         }
     }
+}
+
+bool WritesClassesHealthDrop(const ServerSettings& settings) {
+    return settings.GameType != 0 && settings.DisableClasses;
 }
 
 const char* GameTypePrefix(std::int32_t gameType) {
