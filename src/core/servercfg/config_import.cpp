@@ -454,6 +454,7 @@ private:
         // Where each run of lines ended by CR CR LF ends, and whether a
         // quoted value can close on that last line: found once, so that
         // the work stays in proportion to the file.
+        items_.reserve(n);
         runEnd_.resize(n);
         std::vector<bool> closes(n);
         for (std::size_t k = n; k-- > 0;) {
