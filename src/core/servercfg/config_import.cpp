@@ -216,10 +216,14 @@ bool IsDecimalText(const std::string& text) {
 }
 
 bool ReadWhole(const std::string& value, const std::string& name, std::int32_t& out, std::string& why) {
+    if (!IsWholeNumberText(value)) {
+        why = name + ": " + Quoted(value) + " is not a whole number";
+        return false;
+    }
     bool inRange = false;
-    const std::uint32_t bits = IsWholeNumberText(value) ? ParseIntegerText(value.c_str(), true, &inRange) : 0;
+    const std::uint32_t bits = ParseIntegerText(value.c_str(), true, &inRange);
     if (!inRange) {
-        why = name + ": " + Quoted(value) + " is not a whole number of 32 bits";
+        why = name + ": " + Quoted(value) + " is beyond the range of a 32-bit number";
         return false;
     }
     out = static_cast<std::int32_t>(bits);
@@ -423,13 +427,13 @@ struct Item {
     Item(ItemKind kind, std::size_t first, std::size_t count = 1) : kind(kind), first(first), count(count) {}
 
     ItemKind kind;
-    std::size_t first;  // index of its first line
-    std::size_t count;  // lines
-    std::string text;       // as read; the lines of one value joined by CR LF
-    std::size_t use = kNone;
-    bool parsed = false;  // a setting with one value
+    std::size_t first;        // index of its first line
+    std::size_t count;        // lines
+    std::string text;         // as read; the lines of one value joined by CR LF
+    std::size_t use = kNone;  // a setting: the name it sets
+    bool parsed = false;      // a setting: the line holds one value
     std::string value;
-    std::string why;
+    std::string why;  // why it is not applied
     ImportReport::Kind outcome = ImportReport::Kind::Applied;
 };
 
@@ -938,7 +942,7 @@ private:
     ImportReport& report_;
     std::vector<Item> items_;
     std::vector<std::size_t> runEnd_;                 // per line, the last line of its CR CR LF run
-    std::vector<std::size_t> last_;                    // per use, its last item
+    std::vector<std::size_t> last_;                   // per use, its last item
     std::unordered_set<const ConfigEntry*> leftOut_;  // rows whose comment came without the value line
 };
 

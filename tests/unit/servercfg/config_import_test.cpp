@@ -293,7 +293,7 @@ TEST(ConfigImport, ReportReadsAsPlainLines) {
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[0], "line 3: superseded: sv_maxclients is set again on line 9");
     EXPECT_EQ(lines[2], "line 7: carried into additional options: unknown command \"exec\"");
-    EXPECT_EQ(lines[4], "line 9: carried into additional options: sv_maxclients: \"abc\" is not a whole number of 32 bits");
+    EXPECT_EQ(lines[4], "line 9: carried into additional options: sv_maxclients: \"abc\" is not a whole number");
     EXPECT_EQ(lines[6], "line 12: carried into additional options: dm_grenade_count_max: server.cfg writes no line "
                         "for a negative value");
     EXPECT_EQ(lines[9], "applied 10, carried 6, superseded 3, dropped 0, comments and blank lines 2");
