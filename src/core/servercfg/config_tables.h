@@ -58,8 +58,10 @@ struct DeathmatchFlagTable {
 };
 DeathmatchFlagTable DeathmatchFlagRows();
 
-// Health Drop's value line when classes are off in a team game.
+// Health Drop's value line when classes are off in a team game, which
+// WritesClassesHealthDrop tells; otherwise the row's own line.
 inline constexpr char kClassesHealthDropLine[] = "set dm_classesDeathDropHealth %d\n";
+bool WritesClassesHealthDrop(const ServerSettings& settings);
 inline constexpr char kStartMapComment[] = "\n// Map\n// Starting map on the rotation.\n";
 inline constexpr char kStartMapLine[] = "map \"%s\"\n";
 inline constexpr char kRotationComment[] = "\n// Map Rotation List\n";

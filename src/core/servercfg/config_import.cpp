@@ -1,0 +1,986 @@
+// server.cfg read back. The file is cut into lines as the console cuts a
+// script, each line is matched against the rows of the writer's own tables
+// (config_tables.h), and whatever the record cannot hold exactly is carried
+// into the additional options. The comment blocks the writer puts before
+// each row tell the rows apart where a cvar alone does not, and show where
+// the writer left a value line out.
+#include "core/servercfg/config_import.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "core/common/number_text.h"
+#include "core/servercfg/config_tables.h"
+#include "core/servercfg/config_writer.h"
+#include "core/settings/flagged_list.h"
+#include "platform/platform.h"
+
+using namespace servercfg;
+
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::size_t kMaxTextLength = kSettingsTextSize - 1;
+constexpr std::size_t kLongestTitle = 256;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::string_view Trim(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+// A piece of the file as a report shows it: short, and without control
+// characters that would upset a console.
+std::string Quoted(std::string_view text) {
+    std::string out(text.substr(0, 40));
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return "\"" + out + (text.size() > 40 ? "...\"" : "\"");
+}
+
+// ---- Lines as the console reads them ----
+
+struct Line {
+    std::string_view text;  // without its line end
+    bool innerBreak;        // ended by CR CR LF
+};
+
+// LF, CR LF and a lone CR each end a line. CR CR LF is what a line break
+// inside a value becomes on disk (a CR LF text written in text mode); it
+// ends a line too, and is marked so that such a value can be joined again.
+std::vector<Line> SplitLines(std::string_view bytes) {
+    std::vector<Line> lines;
+    const std::size_t size = bytes.size();
+    std::size_t start = 0, i = 0;
+    while (i < size) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n') {
+            ++i;
+            continue;
+        }
+        Line line{bytes.substr(start, i - start), false};
+        if (c == '\n') {
+            i += 1;
+        } else if (i + 2 < size && bytes[i + 1] == '\r' && bytes[i + 2] == '\n') {
+            line.innerBreak = true;
+            i += 3;
+        } else if (i + 1 < size && bytes[i + 1] == '\n') {
+            i += 2;
+        } else {
+            i += 1;
+        }
+        lines.push_back(line);
+        start = i;
+    }
+    if (start < size) lines.push_back(Line{bytes.substr(start), false});
+    return lines;
+}
+
+bool CommentAt(std::string_view s, std::size_t i) { return i + 1 < s.size() && s[i] == '/' && s[i + 1] == '/'; }
+
+std::size_t SkipBlanks(std::string_view s, std::size_t i) {
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    return i;
+}
+
+// A word ends at a blank, a quote, a ';' (which separates commands) or a
+// comment.
+std::size_t WordEnd(std::string_view s, std::size_t i) {
+    while (i < s.size() && !IsBlank(s[i]) && s[i] != '"' && s[i] != ';' && !CommentAt(s, i)) ++i;
+    return i;
+}
+
+bool NothingAfter(std::string_view s, std::size_t i) {
+    i = SkipBlanks(s, i);
+    return i == s.size() || CommentAt(s, i);
+}
+
+struct Head {
+    enum Type { Blank, Comment, Command } type = Blank;
+    std::string_view word;  // the first word
+    std::string_view name;  // what the line sets or runs: the word after "set", or the first word
+    bool setForm = false;
+    std::size_t valueAt = 0;  // where the value may begin
+};
+
+Head ReadHead(std::string_view s) {
+    Head head;
+    std::size_t i = SkipBlanks(s, 0);
+    if (i == s.size()) return head;
+    if (CommentAt(s, i)) {
+        head.type = Head::Comment;
+        return head;
+    }
+    head.type = Head::Command;
+    std::size_t end = WordEnd(s, i);
+    head.word = head.name = s.substr(i, end - i);
+    if (Lower(head.word) == "set") {
+        const std::size_t at = SkipBlanks(s, end);
+        end = WordEnd(s, at);
+        head.setForm = true;
+        head.name = s.substr(at, end - at);
+    }
+    head.valueAt = end;
+    return head;
+}
+
+// The one value of a setting line. A quoted value runs to the last quote of
+// the line: the writer puts texts between quotes as they are, quotes
+// included. An unquoted value is one word. Only blanks or a comment may
+// follow.
+bool ParseValue(std::string_view s, std::size_t i, std::string& value, std::string& why) {
+    i = SkipBlanks(s, i);
+    if (i == s.size() || CommentAt(s, i)) {
+        why = "no value";
+        return false;
+    }
+    std::size_t end;
+    if (s[i] == '"') {
+        const std::size_t close = s.rfind('"');
+        if (close == i) {
+            why = "no closing quote";
+            return false;
+        }
+        value.assign(s.substr(i + 1, close - i - 1));
+        end = close + 1;
+    } else {
+        end = WordEnd(s, i);
+        value.assign(s.substr(i, end - i));
+    }
+    if (!NothingAfter(s, end)) {
+        const std::size_t next = SkipBlanks(s, end);
+        why = value.empty() || s[next] == ';' ? "more than one command on the line" : "more than one value";
+        return false;
+    }
+    return true;
+}
+
+// Whether a quoted value opened on an earlier line can close on `s`.
+bool ClosesValue(std::string_view s) {
+    const std::size_t close = s.rfind('"');
+    return close != std::string_view::npos && NothingAfter(s, close + 1);
+}
+
+// ---- Numbers, read strictly: a value the record would hold differently is
+// not applied ----
+
+bool IsWholeNumberText(const std::string& text) {
+    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i) {
+        if (!IsDigitChar(text[i])) return false;
+    }
+    return true;
+}
+
+bool IsDecimalText(const std::string& text) {
+    std::size_t i = 0, digits = 0;
+    const std::size_t n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    while (i < n && IsDigitChar(text[i])) ++i, ++digits;
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && IsDigitChar(text[i])) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        std::size_t exponent = 0;
+        while (i < n && IsDigitChar(text[i])) ++i, ++exponent;
+        if (exponent == 0) return false;
+    }
+    return i == n;
+}
+
+bool ReadWhole(const std::string& value, const std::string& name, std::int32_t& out, std::string& why) {
+    if (!IsWholeNumberText(value)) {
+        why = name + ": " + Quoted(value) + " is not a whole number";
+        return false;
+    }
+    bool inRange = false;
+    const std::uint32_t bits = ParseIntegerText(value.c_str(), true, &inRange);
+    if (!inRange) {
+        why = name + ": " + Quoted(value) + " is beyond the range of a 32-bit number";
+        return false;
+    }
+    out = static_cast<std::int32_t>(bits);
+    return true;
+}
+
+bool ReadFlag(const std::string& value, const std::string& name, bool& out, std::string& why) {
+    std::int32_t number = 0;
+    if (!ReadWhole(value, name, number, why)) return false;
+    if (number != 0 && number != 1) {
+        why = name + ": " + Quoted(value) + " is not 0 or 1";
+        return false;
+    }
+    out = number == 1;
+    return true;
+}
+
+bool ReadDecimal(const std::string& value, const std::string& name, float& out, std::string& why) {
+    if (!IsDecimalText(value)) {
+        why = name + ": " + Quoted(value) + " is not a decimal number";
+        return false;
+    }
+    // Up to half a step beyond the largest float a float still rounds to it.
+    static const double limit = static_cast<double>(FLT_MAX) + std::ldexp(1.0, 103);
+    const double number = ParseFloatText(value.c_str());
+    if (!(std::fabs(number) < limit)) {
+        why = name + ": " + Quoted(value) + " is beyond the range of a float";
+        return false;
+    }
+    out = NarrowToFloat(number);
+    return true;
+}
+
+bool ReadText(const std::string& value, const std::string& name, char (&out)[kSettingsTextSize], std::string& why) {
+    if (value.size() > kMaxTextLength) {
+        why = name + ": the text is longer than 4095 characters";
+        return false;
+    }
+    if (value.find('\0') != std::string::npos) {
+        why = name + ": the text holds a NUL byte";
+        return false;
+    }
+    std::memcpy(out, value.c_str(), value.size() + 1);
+    return true;
+}
+
+// ---- The writer's tables as the reader needs them ----
+
+enum class Target : std::uint8_t { Row, StartMap, Rotation, DeathmatchFlags };
+
+// One name a line may set.
+struct Use {
+    std::string name;  // as the writer spells it
+    Target target = Target::Row;
+    const ConfigEntry* entry = nullptr;  // for a row
+    bool commandOnly = false;            // "map" is a command: never after "set"
+};
+
+// The first line of a comment block the writer puts before an entry.
+struct Title {
+    Target target = Target::Row;
+    const ConfigEntry* entry = nullptr;
+    std::vector<std::string> following;  // the block's lines after it
+};
+
+// A choice whose texts are whole value lines (the skins): per index, the
+// names and values those lines set.
+using LineChoice = std::vector<std::pair<std::string, std::string>>;
+
+struct Index {
+    std::vector<Use> uses;  // in the file's order
+    std::unordered_map<std::string, std::vector<std::size_t>> usesByName;  // lower-case name
+    std::vector<Title> titles;
+    std::unordered_map<std::string, std::size_t> titleByText;
+    std::vector<const ConfigEntry*> rows;  // in the file's order
+    const ConfigEntry* additionalOptions = nullptr;
+    std::unordered_map<const ConfigEntry*, std::vector<LineChoice>> lineChoices;
+};
+
+// The name a value line's format sets: "set NAME %d\n" and "NAME \"%s\"\n"
+// give NAME; a format that is only a conversion gives "".
+std::string FormatName(std::string_view format) {
+    if (!format.empty() && format.back() == '\n') format.remove_suffix(1);
+    const Head head = ReadHead(format);
+    if (head.type != Head::Command || head.name.empty() || head.name[0] == '%') return std::string();
+    return std::string(head.name);
+}
+
+std::vector<std::string_view> SplitAtNewlines(std::string_view text) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', start)) {
+        parts.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    if (start < text.size()) parts.push_back(text.substr(start));
+    return parts;
+}
+
+void AddUse(Index& index, Use use) {
+    index.usesByName[Lower(use.name)].push_back(index.uses.size());
+    index.uses.push_back(std::move(use));
+}
+
+void AddTitle(Index& index, const char* comment, Target target, const ConfigEntry* entry) {
+    const std::vector<std::string_view> lines = SplitAtNewlines(comment);
+    std::size_t first = 0;
+    while (first < lines.size() && Trim(lines[first]).empty()) ++first;
+    if (first == lines.size()) return;
+    Title title{target, entry, {}};
+    for (std::size_t k = first + 1; k < lines.size(); ++k) title.following.emplace_back(lines[k]);
+    index.titleByText.emplace(std::string(Trim(lines[first])), index.titles.size());
+    index.titles.push_back(std::move(title));
+}
+
+void AddRow(Index& index, const ConfigEntry& entry) {
+    index.rows.push_back(&entry);
+    AddTitle(index, entry.comment, Target::Row, &entry);
+    const std::string name = FormatName(entry.line);
+    if (!name.empty()) {
+        AddUse(index, Use{name, Target::Row, &entry});
+        if (entry.rule == Rule::HealthDrop) AddUse(index, Use{FormatName(kClassesHealthDropLine), Target::Row, &entry});
+        return;
+    }
+    if (entry.rule != Rule::Choice) {
+        index.additionalOptions = &entry;  // free text between its comment and the next
+        return;
+    }
+    std::vector<LineChoice>& choices = index.lineChoices[&entry];
+    choices.resize(entry.choices.count);
+    std::unordered_set<std::string> named;
+    for (std::size_t i = 0; i < entry.choices.count; ++i) {
+        if (entry.choices.texts[i] == nullptr) continue;
+        for (std::string_view line : SplitAtNewlines(entry.choices.texts[i])) {
+            const Head head = ReadHead(line);
+            std::string value, why;
+            ParseValue(line, head.valueAt, value, why);
+            choices[i].emplace_back(Lower(head.name), value);
+            if (named.insert(Lower(head.name)).second) AddUse(index, Use{std::string(head.name), Target::Row, &entry});
+        }
+    }
+}
+
+const Index& ConfigIndex() {
+    static const Index index = [] {
+        Index built;
+        for (std::size_t t = 0; t < kEntryTableCount; ++t) {
+            if (t == kEntryTablesBeforeMapLines) {
+                AddTitle(built, kStartMapComment, Target::StartMap, nullptr);
+                AddUse(built, Use{FormatName(kStartMapLine), Target::StartMap, nullptr, true});
+                AddTitle(built, kRotationComment, Target::Rotation, nullptr);
+                AddUse(built, Use{FormatName(kRotationLine), Target::Rotation});
+            }
+            const EntryTable table = EntryTableAt(t);
+            for (std::size_t k = 0; k < table.count; ++k) AddRow(built, table.entries[k]);
+        }
+        AddTitle(built, kDeathmatchComment, Target::DeathmatchFlags, nullptr);
+        AddUse(built, Use{FormatName(kDeathmatchLine), Target::DeathmatchFlags});
+        return built;
+    }();
+    return index;
+}
+
+// The names of the value lines that server.cfg, as the writer renders
+// `settings`, holds after the additional options: a carried line that sets
+// one of them is overruled there.
+std::unordered_set<std::string> NamesWrittenAfterOptions(const ServerSettings& settings) {
+    const Index& index = ConfigIndex();
+    std::string text;
+    bool after = false;
+    for (std::size_t t = 0; t < kEntryTableCount; ++t) {
+        if (t == kEntryTablesBeforeMapLines) WriteMapSection(text, settings);
+        const EntryTable table = EntryTableAt(t);
+        for (std::size_t k = 0; k < table.count; ++k) {
+            if (after) WriteEntry(text, settings, table.entries[k]);
+            if (&table.entries[k] == index.additionalOptions) after = true;
+        }
+    }
+    WriteDeathmatchFlags(text, settings);
+    std::unordered_set<std::string> names;
+    const std::string_view view(text);
+    std::size_t start = 0;
+    while (start < view.size()) {
+        std::size_t end = view.find('\n', start);
+        if (end == std::string_view::npos) end = view.size();
+        // After a CR LF of a text the line continues that text.
+        const bool continues = start >= 2 && view[start - 2] == '\r';
+        const Head head = ReadHead(view.substr(start, end - start));
+        if (!continues && head.type == Head::Command) names.insert(Lower(head.name));
+        start = end + 1;
+    }
+    return names;
+}
+
+// ---- The import ----
+
+enum class ItemKind : std::uint8_t { Comment, Setting, Unknown, Options };
+
+// A line of the file, or the lines of one value.
+struct Item {
+    Item(ItemKind kind, std::size_t first, std::size_t count = 1) : kind(kind), first(first), count(count) {}
+
+    ItemKind kind;
+    std::size_t first;        // index of its first line
+    std::size_t count;        // lines
+    std::string text;         // as read; the lines of one value joined by CR LF
+    std::size_t use = kNone;  // a setting: the name it sets
+    bool parsed = false;      // a setting: the line holds one value
+    std::string value;
+    std::string why;  // why it is not applied
+    ImportReport::Kind outcome = ImportReport::Kind::Applied;
+};
+
+class Importer {
+public:
+    Importer(std::string_view bytes, ServerSettings& settings, ImportReport& report)
+        : index_(ConfigIndex()), lines_(SplitLines(bytes)), settings_(settings), report_(report) {}
+
+    void Run() {
+        Scan();
+        Resolve();
+        CollectOptions();
+        NoteOverruled();
+        Count();
+    }
+
+private:
+    // -- Reading the lines into items --
+
+    void Scan() {
+        const std::size_t n = lines_.size();
+        // Where each run of lines ended by CR CR LF ends, and whether a
+        // quoted value can close on that last line: found once, so that
+        // the work stays in proportion to the file.
+        items_.reserve(n);
+        runEnd_.resize(n);
+        std::vector<bool> closes(n);
+        for (std::size_t k = n; k-- > 0;) {
+            runEnd_[k] = lines_[k].innerBreak && k + 1 < n ? runEnd_[k + 1] : k;
+            if (runEnd_[k] == k) closes[k] = ClosesValue(lines_[k].text);
+        }
+
+        std::size_t awaited = kNone;  // the title whose value line comes next in the writer's layout
+        std::size_t i = 0;
+        while (i < n) {
+            const std::string_view text = lines_[i].text;
+            const Head head = ReadHead(text);
+            if (head.type != Head::Command) {
+                const std::size_t title = head.type == Head::Comment ? TitleAt(i) : kNone;
+                AddComment(i++);
+                if (title == kNone) continue;
+                if (awaited != kNone) MarkLeftOut(awaited);
+                awaited = title;
+                if (index_.titles[title].entry != nullptr && index_.titles[title].entry == index_.additionalOptions) {
+                    i = ReadOptionsBlock(i, index_.titles[title]);
+                    awaited = kNone;
+                }
+                continue;
+            }
+            const std::size_t use = FindUse(head, awaited);
+            if (awaited != kNone && (use == kNone || !BelongsTo(use, awaited))) MarkLeftOut(awaited);
+            awaited = kNone;
+            if (use == kNone) {
+                Item item{ItemKind::Unknown, i};
+                item.text.assign(text);
+                item.outcome = ImportReport::Kind::Carried;
+                item.why = head.word.empty() ? "not a command"
+                           : head.setForm    ? "unknown setting " + Quoted(head.name)
+                                             : "unknown command " + Quoted(head.word);
+                items_.push_back(std::move(item));
+                ++i;
+                continue;
+            }
+            // A quoted value that holds a line break goes on over the lines
+            // ended by CR CR LF, up to the one where it closes.
+            std::size_t last = i;
+            const std::size_t at = SkipBlanks(text, head.valueAt);
+            if (at < text.size() && text[at] == '"' && runEnd_[i] > i && closes[runEnd_[i]]) last = runEnd_[i];
+            Item item{ItemKind::Setting, i, last - i + 1};
+            for (std::size_t k = i; k <= last; ++k) {
+                if (k > i) item.text += "\r\n";
+                item.text.append(lines_[k].text);
+            }
+            item.use = use;
+            item.parsed = ParseValue(item.text, head.valueAt, item.value, item.why);
+            if (!item.parsed) item.why = index_.uses[use].name + ": " + item.why;
+            items_.push_back(std::move(item));
+            i = last + 1;
+        }
+        if (awaited != kNone) MarkLeftOut(awaited);
+    }
+
+    std::size_t TitleAt(std::size_t i) const {
+        const std::string_view text = Trim(lines_[i].text);
+        if (text.size() > kLongestTitle) return kNone;
+        const auto found = index_.titleByText.find(std::string(text));
+        return found == index_.titleByText.end() ? kNone : found->second;
+    }
+
+    // The use a command line sets: the awaited row's own first (that tells
+    // the rows that share a cvar apart), otherwise the last row of the file
+    // that names it, the one whose value the server keeps.
+    std::size_t FindUse(const Head& head, std::size_t awaited) const {
+        const auto found = index_.usesByName.find(Lower(head.name));
+        if (head.name.empty() || found == index_.usesByName.end()) return kNone;
+        std::size_t use = found->second.back();
+        if (awaited != kNone) {
+            for (std::size_t candidate : found->second) {
+                if (BelongsTo(candidate, awaited)) use = candidate;
+            }
+        }
+        return index_.uses[use].commandOnly && head.setForm ? kNone : use;
+    }
+
+    bool BelongsTo(std::size_t use, std::size_t title) const {
+        const Use& u = index_.uses[use];
+        const Title& t = index_.titles[title];
+        return u.target == t.target && (t.target != Target::Row || u.entry == t.entry);
+    }
+
+    void MarkLeftOut(std::size_t title) {
+        if (index_.titles[title].entry != nullptr) leftOut_.insert(index_.titles[title].entry);
+    }
+
+    void AddComment(std::size_t i) {
+        Item item{ItemKind::Comment, i};
+        item.outcome = ImportReport::Kind::Comment;
+        items_.push_back(std::move(item));
+    }
+
+    // The free text after the Additional Settings comment, taken verbatim
+    // even where it looks like known settings. Returns the next line to read.
+    std::size_t ReadOptionsBlock(std::size_t i, const Title& title) {
+        const std::size_t n = lines_.size();
+        for (const std::string& expected : title.following) {
+            if (i >= n || Trim(lines_[i].text) != Trim(expected)) break;
+            AddComment(i++);
+        }
+        const std::size_t start = i;
+        std::size_t end, next;
+        // As the writer lays it out: the text's lines, all but the last
+        // ended by CR CR LF, then an empty line and the next entry's title.
+        const std::size_t last = start < n ? runEnd_[start] : start;
+        if (last + 2 < n && Trim(lines_[last + 1].text).empty() && TitleAt(last + 2) != kNone) {
+            end = last + 1;
+            next = last + 2;
+        } else {
+            // Edited by hand: up to the next title, without the blank lines
+            // before it.
+            next = start;
+            while (next < n && TitleAt(next) == kNone) ++next;
+            end = next;
+            while (end > start && Trim(lines_[end - 1].text).empty()) --end;
+        }
+        if (end == start + 1 && lines_[start].text.empty()) {
+            AddComment(start);  // the empty text
+        } else {
+            for (std::size_t k = start; k < end; ++k) {
+                Item item{ItemKind::Options, k};
+                item.text.assign(lines_[k].text);
+                items_.push_back(std::move(item));
+            }
+        }
+        for (std::size_t k = end; k < next; ++k) AddComment(k);
+        return next;
+    }
+
+    // -- Deciding each setting --
+
+    void Carry(Item& item, const std::string& why) {
+        item.outcome = ImportReport::Kind::Carried;
+        item.why = why;
+    }
+
+    const std::string& NameOf(const Item& item) const { return index_.uses[item.use].name; }
+
+    void Resolve() {
+        // As the console reads the script, the last line of a setting counts.
+        last_.assign(index_.uses.size(), kNone);
+        for (std::size_t k = 0; k < items_.size(); ++k) {
+            if (items_[k].kind == ItemKind::Setting) last_[items_[k].use] = k;
+        }
+        std::unordered_set<const ConfigEntry*> rowsWithLines;
+        for (std::size_t k = 0; k < items_.size(); ++k) {
+            Item& item = items_[k];
+            if (item.kind != ItemKind::Setting) continue;
+            if (index_.uses[item.use].entry != nullptr) rowsWithLines.insert(index_.uses[item.use].entry);
+            if (last_[item.use] == k) continue;
+            item.outcome = ImportReport::Kind::Superseded;
+            item.why = NameOf(item) + " is set again on line " + std::to_string(items_[last_[item.use]].first + 1);
+        }
+
+        std::unordered_set<const ConfigEntry*> carriedRows;
+        for (std::size_t u = 0; u < index_.uses.size(); ++u) {
+            const Use& use = index_.uses[u];
+            if (last_[u] == kNone || use.target != Target::Row) continue;
+            if (use.entry->rule == Rule::HealthDrop || index_.lineChoices.count(use.entry)) continue;  // below
+            Item& item = items_[last_[u]];
+            std::string why = item.why;
+            if (!item.parsed || !ApplyRow(*use.entry, use.name, item.value, why)) {
+                Carry(item, why);
+                carriedRows.insert(use.entry);
+            }
+        }
+        // A row whose value the writer leaves out, or whose line is carried,
+        // gets a value the writer again leaves out, so that nothing in
+        // server.cfg contradicts the file's own line.
+        for (const ConfigEntry* row : index_.rows) {
+            if (carriedRows.count(row) || (leftOut_.count(row) && !rowsWithLines.count(row))) LeaveOut(*row);
+        }
+        ResolveHealthDrop();
+        ResolveLineChoices();
+        ResolveMaps();
+        ResolveDeathmatchFlags();
+    }
+
+    bool ApplyRow(const ConfigEntry& entry, const std::string& name, const std::string& value, std::string& why) {
+        const AnyField field = entry.field;
+        switch (entry.rule) {
+        case Rule::Plain:
+            switch (field.kind) {
+            case SettingKind::Text: return ReadText(value, name, field.As<SettingKind::Text>().In(settings_), why);
+            case SettingKind::Int: return ReadWhole(value, name, field.As<SettingKind::Int>().In(settings_), why);
+            case SettingKind::Float:
+                return ReadDecimal(value, name, field.As<SettingKind::Float>().In(settings_), why);
+            case SettingKind::Bool: return ReadFlag(value, name, field.As<SettingKind::Bool>().In(settings_), why);
+            }
+            return false;
+        case Rule::Inverted:
+        case Rule::HealthDrop: {
+            bool flag = false;
+            if (!ReadFlag(value, name, flag, why)) return false;
+            field.As<SettingKind::Bool>().In(settings_) = entry.rule == Rule::Inverted ? !flag : flag;
+            return true;
+        }
+        case Rule::Optional: {
+            std::int32_t number = 0;
+            if (!ReadWhole(value, name, number, why)) return false;
+            if (number < 0) {
+                why = name + ": server.cfg writes no line for a negative value";
+                return false;
+            }
+            field.As<SettingKind::Int>().In(settings_) = number;
+            return true;
+        }
+        case Rule::Choice: {
+            std::string written;
+            for (std::size_t i = 0; i < entry.choices.count; ++i) {
+                const char* text = entry.choices.texts[i];
+                if (text == nullptr) continue;
+                if (value == text) {
+                    SetChoice(entry, static_cast<std::int32_t>(i));
+                    return true;
+                }
+                written += written.empty() ? text : std::string(", ") + text;
+            }
+            why = name + ": " + Quoted(value) + " is not one of the values server.cfg writes (" + written + ")";
+            return false;
+        }
+        }
+        return false;
+    }
+
+    void SetChoice(const ConfigEntry& entry, std::int32_t index) {
+        if (entry.field.kind == SettingKind::Bool) {
+            entry.field.As<SettingKind::Bool>().In(settings_) = index != 0;
+        } else {
+            entry.field.As<SettingKind::Int>().In(settings_) = index;
+        }
+    }
+
+    // Sets a row to a value for which the writer writes no value line:
+    // -1 for a count, an index without a text for a choice. A flag cannot be
+    // left out and keeps its value.
+    void LeaveOut(const ConfigEntry& entry) {
+        if (entry.field.kind != SettingKind::Int) return;
+        if (entry.rule == Rule::Optional) {
+            entry.field.As<SettingKind::Int>().In(settings_) = -1;
+        } else if (entry.rule == Rule::Choice) {
+            std::int32_t index = -1;
+            for (std::size_t i = 0; i < entry.choices.count && index < 0; ++i) {
+                if (entry.choices.texts[i] == nullptr) index = static_cast<std::int32_t>(i);
+            }
+            entry.field.As<SettingKind::Int>().In(settings_) = index;
+        }
+    }
+
+    // Health Drop is written as one of two cvars, chosen by the game type and
+    // the classes setting: a line of the other cvar is the server's own
+    // setting that the record cannot hold, and is carried.
+    void ResolveHealthDrop() {
+        for (std::size_t u = 0; u < index_.uses.size(); ++u) {
+            const Use& use = index_.uses[u];
+            if (last_[u] == kNone || use.entry == nullptr || use.entry->rule != Rule::HealthDrop) continue;
+            const std::string written =
+                FormatName(WritesClassesHealthDrop(settings_) ? kClassesHealthDropLine : use.entry->line);
+            Item& item = items_[last_[u]];
+            std::string why = item.why;
+            if (Lower(use.name) != Lower(written)) {
+                Carry(item, use.name + ": with this game type and classes setting server.cfg writes Health Drop as " +
+                                written);
+            } else if (!item.parsed || !ApplyRow(*use.entry, use.name, item.value, why)) {
+                Carry(item, why);
+            }
+        }
+    }
+
+    // A choice of whole lines (the skins) is applied when the file's last
+    // lines for its names together are one of its texts.
+    void ResolveLineChoices() {
+        for (const auto& [entry, choices] : index_.lineChoices) {
+            std::unordered_map<std::string, std::string> values;
+            std::vector<std::size_t> found;
+            bool allParsed = true;
+            for (std::size_t u = 0; u < index_.uses.size(); ++u) {
+                if (index_.uses[u].entry != entry || last_[u] == kNone) continue;
+                const Item& item = items_[last_[u]];
+                found.push_back(last_[u]);
+                allParsed = allParsed && item.parsed;
+                values[Lower(index_.uses[u].name)] = item.value;
+            }
+            if (found.empty()) continue;
+            std::size_t chosen = kNone;
+            for (std::size_t i = 0; allParsed && chosen == kNone && i < choices.size(); ++i) {
+                if (choices[i].empty() || choices[i].size() != values.size()) continue;
+                bool same = true;
+                for (const auto& [name, value] : choices[i]) {
+                    const auto it = values.find(name);
+                    same = same && it != values.end() && it->second == value;
+                }
+                if (same) chosen = i;
+            }
+            if (chosen != kNone) {
+                SetChoice(*entry, static_cast<std::int32_t>(chosen));
+                continue;
+            }
+            for (std::size_t k : found) {
+                Item& item = items_[k];
+                Carry(item, item.parsed ? NameOf(item) + ": with the lines for the other names it is not one of the "
+                                                         "choices server.cfg writes"
+                                        : item.why);
+            }
+            LeaveOut(*entry);
+        }
+    }
+
+    std::size_t LastOf(Target target) const {
+        for (std::size_t u = 0; u < index_.uses.size(); ++u) {
+            if (index_.uses[u].target == target) return last_[u];
+        }
+        return kNone;
+    }
+
+    void ResolveMaps() {
+        const std::size_t start = LastOf(Target::StartMap);
+        if (start != kNone) {
+            Item& item = items_[start];
+            std::string why = item.why;
+            if (!item.parsed || !ReadText(item.value, NameOf(item), settings_.MapName, why)) Carry(item, why);
+        }
+        // The rotation is the file's: the default one would add a map list
+        // that the server never had.
+        settings_.MapRotationList[0] = '\0';
+        const std::size_t rotation = LastOf(Target::Rotation);
+        if (rotation == kNone) {
+            report_.notes.push_back("no sv_maplist line: the map rotation is left empty");
+            return;
+        }
+        Item& item = items_[rotation];
+        std::string text, why = item.why;
+        if (item.parsed && ReadRotation(item.value, GameTypePrefix(settings_.GameType), text, why)) {
+            std::memcpy(settings_.MapRotationList, text.c_str(), text.size() + 1);
+        } else {
+            Carry(item, (item.parsed ? NameOf(item) + ": " + why : why) + "; the map rotation is left empty");
+        }
+    }
+
+    // The rotation text whose sv_maplist value `value` is, for the game
+    // type's prefix: BuildMapListValue read backwards.
+    static bool ReadRotation(const std::string& value, const char* prefix, std::string& rotation, std::string& why) {
+        if (value.empty() || value.back() != ';') {
+            why = "the list does not end with \";\"";
+            return false;
+        }
+        if (value.find('\0') != std::string::npos) {
+            why = "the list holds a NUL byte";
+            return false;
+        }
+        std::vector<std::pair<std::string_view, bool>> maps;
+        const std::string_view list(value);
+        for (std::size_t start = 0; start < list.size();) {
+            const std::size_t end = list.find(';', start);
+            std::string_view element = list.substr(start, end - start);
+            start = end + 1;
+            if (element == kTeamSwapMark) {
+                if (maps.empty() || maps.back().second) {
+                    why = "a TeamSwap mark without a map before it";
+                    return false;
+                }
+                maps.back().second = true;
+                continue;
+            }
+            if (prefix != nullptr) {
+                const std::size_t length = std::strlen(prefix);
+                if (element.size() <= length || element.compare(0, length, prefix) != 0 || element[length] != ' ') {
+                    why = "a map without the game type's number " + std::string(prefix) + " before it";
+                    return false;
+                }
+                element.remove_prefix(length + 1);
+            }
+            if (element.empty() || element.find(' ') != std::string_view::npos) {
+                why = "a map name that is empty or holds a blank";
+                return false;
+            }
+            maps.emplace_back(element, false);
+        }
+        rotation.clear();
+        for (const auto& [map, swap] : maps) AppendFlaggedItem(rotation, std::string(map), swap);
+        if (rotation.size() > kMaxTextLength) {
+            why = "the rotation would be longer than 4095 characters";
+            return false;
+        }
+        return true;
+    }
+
+    void ResolveDeathmatchFlags() {
+        const std::size_t k = LastOf(Target::DeathmatchFlags);
+        if (k == kNone) return;
+        Item& item = items_[k];
+        std::string why = item.why;
+        std::int32_t mask = 0;
+        if (!item.parsed || !ReadWhole(item.value, NameOf(item), mask, why)) {
+            Carry(item, why);
+            return;
+        }
+        const DeathmatchFlagTable table = DeathmatchFlagRows();
+        std::uint32_t known = 0;
+        for (std::size_t i = 0; i < table.count; ++i) {
+            const DeathmatchFlag& flag = table.flags[i];
+            known |= static_cast<std::uint32_t>(flag.bit);
+            flag.field.As<SettingKind::Bool>().In(settings_) = (static_cast<std::uint32_t>(mask) & flag.bit) != 0;
+        }
+        const std::uint32_t unknown = static_cast<std::uint32_t>(mask) & ~known;
+        if (unknown != 0) {
+            char bits[16];
+            std::snprintf(bits, sizeof bits, "0x%x", static_cast<unsigned>(unknown));
+            Carry(item, NameOf(item) + ": bits " + bits + " have no setting here");
+        }
+    }
+
+    // -- The additional options --
+
+    void CollectOptions() {
+        std::string options;
+        bool any = false;
+        int overflow = 0;
+        for (Item& item : items_) {
+            if (item.kind != ItemKind::Options && item.outcome != ImportReport::Kind::Carried) continue;
+            if (item.text.find('\0') != std::string::npos) {
+                item.outcome = ImportReport::Kind::Dropped;
+                item.why = "it holds a NUL byte, which no text of the record can hold";
+                continue;
+            }
+            if (options.size() + (any ? 2 : 0) + item.text.size() > kMaxTextLength) {
+                item.outcome = ImportReport::Kind::Dropped;
+                item.why = "the additional options are full (4095 characters)";
+                overflow += static_cast<int>(item.count);
+                continue;
+            }
+            if (any) options += "\r\n";
+            options += item.text;
+            any = true;
+        }
+        std::memcpy(settings_.AdditionalOptions, options.c_str(), options.size() + 1);
+        if (overflow > 0) {
+            report_.additionalOptionsOverflow = true;
+            report_.notes.push_back("the additional options are full (4095 characters): " + std::to_string(overflow) +
+                                    (overflow == 1 ? " line" : " lines") + " could not be kept");
+        }
+    }
+
+    void NoteOverruled() {
+        std::unordered_set<std::string> later;
+        bool computed = false;
+        for (Item& item : items_) {
+            if (item.kind != ItemKind::Setting || item.outcome != ImportReport::Kind::Carried) continue;
+            if (!computed) {
+                later = NamesWrittenAfterOptions(settings_);
+                computed = true;
+            }
+            if (later.count(Lower(NameOf(item)))) {
+                item.why += "; server.cfg sets " + NameOf(item) +
+                            " again after the additional options, so the server will not keep this value";
+            }
+        }
+    }
+
+    void Count() {
+        for (Item& item : items_) {
+            const int lines = static_cast<int>(item.count);
+            switch (item.outcome) {
+            case ImportReport::Kind::Applied: report_.applied += lines; continue;
+            case ImportReport::Kind::Comment: report_.comments += lines; continue;
+            case ImportReport::Kind::Carried: report_.carried += lines; break;
+            case ImportReport::Kind::Superseded: report_.superseded += lines; break;
+            case ImportReport::Kind::Dropped: report_.dropped += lines; break;
+            }
+            report_.lines.push_back(
+                ImportReport::Line{static_cast<int>(item.first + 1), item.outcome, std::move(item.text), item.why});
+        }
+    }
+
+    const Index& index_;
+    const std::vector<Line> lines_;
+    ServerSettings& settings_;
+    ImportReport& report_;
+    std::vector<Item> items_;
+    std::vector<std::size_t> runEnd_;                 // per line, the last line of its CR CR LF run
+    std::vector<std::size_t> last_;                   // per use, its last item
+    std::unordered_set<const ConfigEntry*> leftOut_;  // rows whose comment came without the value line
+};
+
+}  // namespace
+
+ImportReport ImportServerConfig(const std::string& bytes, ServerSettings& settings) {
+    ImportReport report;
+    settings.SetDefaults();
+    std::string_view view(bytes);
+    static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    if (view.compare(0, 3, kByteOrderMark) == 0) {
+        view.remove_prefix(3);
+        report.notes.push_back("the file starts with a UTF-8 byte order mark, which was skipped; texts are taken "
+                               "byte for byte");
+    }
+    Importer(view, settings, report).Run();
+    return report;
+}
+
+std::vector<std::string> DescribeImport(const ImportReport& report) {
+    std::vector<std::string> out;
+    for (const ImportReport::Line& line : report.lines) {
+        const char* what = line.kind == ImportReport::Kind::Carried      ? "carried into additional options"
+                           : line.kind == ImportReport::Kind::Superseded ? "superseded"
+                                                                         : "dropped";
+        out.push_back("line " + std::to_string(line.number) + ": " + what + ": " + line.why);
+    }
+    out.insert(out.end(), report.notes.begin(), report.notes.end());
+    out.push_back("applied " + std::to_string(report.applied) + ", carried " + std::to_string(report.carried) +
+                  ", superseded " + std::to_string(report.superseded) + ", dropped " +
+                  std::to_string(report.dropped) + ", comments and blank lines " + std::to_string(report.comments));
+    return out;
+}
+
+bool BackUpSettingsFile(const std::string& path) {
+    if (!platform::PathExists(path.c_str())) return true;
+    std::string bytes;
+    if (!platform::ReadFileContents(path.c_str(), bytes)) return false;
+    const std::string backup = path + ".bak";
+    return platform::ReplaceFileContents(backup.c_str(), bytes.data(), bytes.size());
+}
