@@ -571,21 +571,24 @@ bool GetServerConfigPath(std::string& path) {
     return path.size() < kServerConfigPathSize;
 }
 
-bool SaveConfiguration() {
-    ServerSettings* settings = GetServerSettings();
-    settings->WriteSettings();
-
-    std::string path;
-    const bool fits = GetServerConfigPath(path);
+bool WriteServerFiles(const ServerSettings& settings, const std::string& folder) {
+    const std::string path = folder + "\\server.cfg";
+    const bool fits = path.size() < kServerConfigPathSize;
     // The whole file is built first and replaces the old one only once it is
     // complete on disk, so a full disk never leaves half a server.cfg.
-    const std::string bytes = BuildServerConfig(*settings);
+    const std::string bytes = BuildServerConfig(settings);
     if (!fits || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
         ReportFileNotWritten(path, IDS_CONFIG_WRITE_FAILED_TEXT, IDS_CONFIG_WRITE_FAILED_CAPTION);
         return false;
     }
     // usedmods.cfg belongs with a server.cfg that was written; its own
     // failure is reported by it and does not change the result.
-    WriteUsedMods();
+    WriteUsedMods(settings.ModuleUseList, folder);
     return true;
+}
+
+bool SaveConfiguration() {
+    ServerSettings* settings = GetServerSettings();
+    settings->WriteSettings();
+    return WriteServerFiles(*settings, UserFolder());
 }
