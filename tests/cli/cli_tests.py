@@ -10,6 +10,7 @@ golden files of the core tests.
 import argparse
 import json
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -163,6 +164,65 @@ class Cli(unittest.TestCase):
         self.assertEqual(code, 2)
         self.assertIn("no user folder in the Wine prefix", err)
 
+    # ---- import
+
+    def test_import_round_trip_of_generated_settings(self):
+        """write, import what was written, write again: the same bytes."""
+        rng = random.Random(20261207)
+        pieces = ["a", "Z", " ", "\\\\", "\\n", "'", ";", "=", "%s", "\xe9", "x y"]
+        for n in range(ARGS.round_trips):
+            sections = {
+                "Basic": {"ServerName": "".join(rng.choice(pieces) for _ in range(rng.randrange(12))).strip() or "s",
+                          "WelcomeMessage": "Hello\\nWorld %d" % n,
+                          "GameType": str(rng.choice([0, 1, 2, 7, -3])),
+                          "HealRate": str(rng.randrange(-1, 6)),
+                          "MaxPlayers": str(rng.choice([0, 1, 2147483647, -2147483648])),
+                          "FastRunSpeed": str(rng.randrange(2))},
+                "Advanced": {"AdditionalOptions": "set a %d\\nexec other.cfg" % n,
+                             "SpawnDelay": rng.choice(["0.5", "1e30", "-2.25", "3"])},
+                "Team": {"PlayerSpawn": str(rng.randrange(-1, 11)), "AutoBalance": str(rng.randrange(-1, 4))},
+                "Weapons": {"PistolAmmoInit": str(rng.choice([-1, 0, 30])), "ClientTracer": str(rng.randrange(3))},
+                "Maps": {"MapName": rng.choice(["", "maps/dm/start"]),
+                         "MapRotationList": " ".join("dm/m%d %d" % (i, rng.randrange(2)) for i in range(rng.randrange(4))) + " "},
+                "Mods": {"NoHealth": str(rng.randrange(2)), "InstantItems": str(rng.randrange(2))},
+            }
+            ini = self.write_ini("r%d.ini" % n, sections)
+            code, first, err = self.run_cli("write", "--ini", ini, "--stdout")
+            self.assertEqual((code, err), (0, ""))
+            with open(os.path.join(self.root, "r%d.cfg" % n), "wb") as f:
+                f.write(first)
+            code, _, err = self.run_cli("import", self.path("r%d.cfg" % n), "--ini", self.path("i%d.ini" % n))
+            self.assertEqual(code, 0, err)
+            code, second, err = self.run_cli("write", "--ini", self.path("i%d.ini" % n), "--stdout")
+            self.assertEqual(code, 0, err)
+            self.assertEqual(second, first, "record %d" % n)
+
+    def test_import_keeps_the_mods_and_the_old_file_and_dry_run_writes_nothing(self):
+        ini = self.write_ini("s.ini", {"Mods": {"ModuleUseList": "modA 1 "}, "Basic": {"ServerName": "Old"}})
+        cfg = golden("default.cfg").replace(b'sv_hostname "Nameless Battle"', b'sv_hostname "Imported"')
+        cfg += b"exec extra.cfg\r\n"
+        with open(os.path.join(self.root, "server.cfg"), "wb") as f:
+            f.write(cfg)
+        with open(os.path.join(self.root, "s.ini"), "rb") as f:
+            original = f.read()
+        code, out, err = self.run_cli("import", self.path("server.cfg"), "--ini", ini, "--dry-run")
+        self.assertEqual((code, err), (0, ""))
+        self.assertIn("line 553: carried into additional options: unknown command \"exec\"", out.decode())
+        self.assertFalse(os.path.exists(os.path.join(self.root, "s.ini.bak")))
+        with open(os.path.join(self.root, "s.ini"), "rb") as f:
+            self.assertEqual(f.read(), original)
+        code, out, err = self.run_cli("import", self.path("server.cfg"), "--ini", ini)
+        self.assertEqual(code, 0, err)
+        with open(os.path.join(self.root, "s.ini.bak"), "rb") as f:
+            self.assertEqual(f.read(), original)
+        code, written, _ = self.run_cli("write", "--ini", ini, "--stdout")
+        self.assertIn(b'sv_hostname "Imported"', written)
+        with open(os.path.join(self.root, "s.ini"), "rb") as f:
+            self.assertIn(b"ModuleUseList=modA 1", f.read())
+        code, _, err = self.run_cli("import", self.path("no-such.cfg"), "--ini", ini)
+        self.assertEqual(code, 2)
+        self.assertIn("no-such.cfg: cannot be read", err)
+
     # ---- maps, mods, check
 
     def test_maps_lists_what_the_maps_page_shows(self):
@@ -201,6 +261,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True)
     parser.add_argument("--wine-run")
+    parser.add_argument("--round-trips", type=int, default=200)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
 
