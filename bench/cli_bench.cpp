@@ -1,6 +1,7 @@
 // servolt-cli as whole processes, beside what they are measured against:
 //   write   servolt-cli write of server.cfg and usedmods.cfg against cp of
 //           the same two files (target: at most 3 times cp)
+//   import  servolt-cli import of a 20 KB server.cfg, and the import alone
 //   maps    servolt-cli maps on the 5,000-map install of maps_bench against
 //           the same discovery in this process
 // Prints figures; judges nothing.
@@ -13,9 +14,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 
 #include "bench_install.h"
+#include "core/servercfg/config_import.h"
 
 namespace fs = std::filesystem;
 using namespace benchinstall;
@@ -75,6 +79,23 @@ int main(int argc, char** argv) {
     const double cpMs = Best([&] { Shell(cp); });
     std::printf("servolt-cli write: %8.2f ms   cp of the same two files: %8.2f ms   ratio %.2f (target at most 3)\n",
                 writeMs, cpMs, writeMs / cpMs);
+
+    // A 20 KB server.cfg: the file write gives, with the additional options
+    // filling up the rest.
+    std::string config;
+    {
+        std::ifstream in(out / "server.cfg", std::ios::binary);
+        config.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        for (int i = 0; config.size() < 20 * 1024; ++i) config += "set custom_" + std::to_string(i) + " 1\r\n";
+        std::ofstream(root / "import.cfg", std::ios::binary) << config;
+    }
+    const std::string import = Quoted(cli) + " import " + Quoted(root / "import.cfg") + " --ini " +
+                               Quoted(root / "imported.ini") + " > /dev/null";
+    const double importMs = Best([&] { Shell(import); });
+    auto record = std::make_unique<ServerSettings>();
+    const double importInProcessMs = Best([&] { ImportServerConfig(config, *record); });
+    std::printf("servolt-cli import, %zu KB server.cfg: %8.2f ms   import in process: %8.3f ms\n",
+                config.size() / 1024, importMs, importInProcessMs);
 
     const std::string maps = Quoted(cli) + " maps --game " + Quoted(root / "game") + " > /dev/null";
     const double mapsMs = Best([&] { Shell(maps); });

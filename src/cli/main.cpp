@@ -80,10 +80,10 @@ void PrintList(const std::vector<std::string>& items, bool json) {
 }
 
 // The record as the window would load it: defaults, then the settings file.
-std::unique_ptr<ServerSettings> LoadSettings(const CliPlaces& places) {
+std::unique_ptr<ServerSettings> LoadSettings(bool sayWhenMissing = true) {
     auto settings = std::make_unique<ServerSettings>();
     settings->SetDefaults();
-    if (!SettingsFileExists()) {
+    if (sayWhenMissing && !SettingsFileExists()) {
         PrintError("no settings file at " + Shown(SettingsFileInUse()) + "; using the defaults");
     }
     settings->ReadSettings();
@@ -91,7 +91,7 @@ std::unique_ptr<ServerSettings> LoadSettings(const CliPlaces& places) {
 }
 
 int RunWrite(const CliPlaces& places, bool toStdout) {
-    const auto settings = LoadSettings(places);
+    const auto settings = LoadSettings();
     if (toStdout) {
         WriteBinaryToStdout(BuildServerConfig(*settings));
         return 0;
@@ -109,7 +109,7 @@ int RunImport(const CliPlaces& places, const std::string& serverCfg, bool dryRun
     }
     // server.cfg does not hold the mods in use: they stay as the settings
     // file has them.
-    const auto previous = LoadSettings(places);
+    const auto previous = LoadSettings(false);  // a missing file is the one import creates
     auto settings = std::make_unique<ServerSettings>();
     const ImportReport report = ImportServerConfig(bytes, *settings);
     std::memcpy(settings->ModuleUseList, previous->ModuleUseList, sizeof settings->ModuleUseList);
@@ -134,7 +134,7 @@ int RunImport(const CliPlaces& places, const std::string& serverCfg, bool dryRun
 }
 
 int RunMaps(const CliPlaces& places, bool json) {
-    const auto settings = LoadSettings(places);
+    const auto settings = LoadSettings();
     UniqueTextList maps;
     FillMapList(MapSources{GameFolder(places), GetModsFolder()}, maps, settings->GameType,
                 settings->ModuleUseList);
@@ -143,7 +143,7 @@ int RunMaps(const CliPlaces& places, bool json) {
 }
 
 int RunMods(const CliPlaces& places, bool json) {
-    LoadSettings(places);  // says so when the settings file is missing, as every command does
+    LoadSettings();  // says so when the settings file is missing, as every command does
     UniqueTextList mods;
     FillModsFound(GetModsFolder(), mods);
     PrintList(std::vector<std::string>(mods.Items().begin(), mods.Items().end()), json);
@@ -151,7 +151,7 @@ int RunMods(const CliPlaces& places, bool json) {
 }
 
 int RunCheck(const CliPlaces& places, bool json) {
-    const auto settings = LoadSettings(places);
+    const auto settings = LoadSettings();
     const CheckPlaces where{GameFolder(places), GetModsFolder(), OutputFolder(places), SettingsFileInUse()};
     const std::vector<Finding> findings = CheckConfiguration(*settings, where);
     if (json) {
