@@ -142,7 +142,7 @@ int RunMaps(const CliPlaces& places, bool json) {
     return 0;
 }
 
-int RunMods(const CliPlaces& places, bool json) {
+int RunMods(bool json) {
     LoadSettings();  // says so when the settings file is missing, as every command does
     UniqueTextList mods;
     FillModsFound(GetModsFolder(), mods);
@@ -243,5 +243,5 @@ int main(int argc, char** argv) {
     if (*import) return RunImport(places, serverCfg, dryRun);
     if (*check) return RunCheck(places, json);
     if (*maps) return RunMaps(places, json);
-    return RunMods(places, json);
+    return RunMods(json);
 }
