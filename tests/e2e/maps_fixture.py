@@ -36,6 +36,18 @@ def rez_bytes(names):
     return header + struct.pack("<II", 0, count) + records + name_block + b"".join(payloads)
 
 
+def overlapping_rez(records, spacing):
+    """The memory attack on the search: records naming every spacing-th byte
+    of one text of ".bsp"s twice as long as the records, so that every name
+    is a long tail of the others (8,192 and 32: 393 KB)."""
+    head = 8 + 16 * records
+    text = b".bsp" * (records * spacing // 4) + b"\0"
+    directory = struct.pack("<II", 0, records)
+    directory += b"".join(struct.pack("<IIII", 0, 0, head + spacing * i, 0) for i in range(records))
+    directory += text
+    return b"VNTR" + struct.pack("<II", 1, len(directory)) + NONE_CODE * 3 + directory
+
+
 def write_file(path, data=b"map"):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:

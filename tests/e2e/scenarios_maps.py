@@ -5,8 +5,8 @@ import os
 
 from harness import EXIT, LAUNCH_SERVER, SAVE_CONFIG, Fixture, equal
 from maps_fixture import (ADD, DOWN, GAME_MAPS, MAPS_LIST, MAPS_TAB, REMOVE, ROTATION, START_MAP, UP, USE_MAP,
-                          cfg_line, double_click, ini_value, make_game, pick, rotation_of, selected, texts,
-                          write_file)
+                          cfg_line, double_click, ini_value, make_game, overlapping_rez, pick, rotation_of, selected,
+                          texts, write_file)
 
 DEFAULT_ROTATION = ["dm/mp_airfield_inv", "dm/mp_bataan_inv", "dm/mp_bridge_inv", "dm/mp_bougainville_inv",
                     "dm/mp_corregidor_inv", "dm/mp_gavutu_inv", "dm/mp_gifu_inv", "dm/mp_matanikau_inv",
@@ -50,6 +50,20 @@ def scenario_maps_page_filled(env):
         ui.tab(0)
         ui.tab(MAPS_TAB)
         equal(texts(ui, MAPS_LIST), GAME_MAPS, "Maps list after coming back")
+        ui.click(EXIT)
+        equal(fx.wait_exit(), 0, "exit code")
+
+
+def scenario_maps_hostile_archive(env):
+    """An archive in main whose records name overlapping tails of one long
+    text (393 KB, which once made the utility store 1.6 GB of names when this
+    page opened) is refused whole: the page lists the other maps only."""
+    with Fixture(env, "maps-hostile") as fx:
+        make_game(fx.game)
+        write_file(os.path.join(fx.game, "main", "hostile.rez"), overlapping_rez(8192, 32))
+        ui = fx.start()
+        ui.tab(MAPS_TAB)
+        equal(texts(ui, MAPS_LIST), GAME_MAPS, "Maps list")
         ui.click(EXIT)
         equal(fx.wait_exit(), 0, "exit code")
 

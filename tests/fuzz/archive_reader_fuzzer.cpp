@@ -1,9 +1,21 @@
 // Any bytes as an archive file: open, index, search, and read every entry
 // in every way a caller can. The sanitizers report any access outside a
-// buffer; the checks below report answers that break the reader's promises.
+// buffer; the checks below report answers that break the reader's promises;
+// the run's -timeout and -rss_limit_mb report a directory that costs far
+// more than its size.
+//
+// libFuzzer's own mutations seldom make an input larger than a few KB in a
+// minute. So that directories of tens of thousands of records and long
+// names are tried all the same, one mutation in 64 grows the directory
+// instead: repeats records (GrowDirectory) or stretches a name
+// (StretchName). Run with -len_control=0, so that growing may reach
+// -max_len at once (tests/fuzz/CMakeLists.txt).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -26,20 +38,30 @@ const std::string& ArchivePath() {
     return path;
 }
 
-// The index order: bytes compared unsigned after folding A-Z to a-z.
-bool FoldedLess(const char* a, const char* b) {
+// The index order: bytes compared unsigned after folding A-Z to a-z; -1, 0
+// or 1. Names at one place are equal without a look (large directories
+// share names by the thousand); the harness's own loops are kept out of the
+// coverage that steers the fuzzer.
+__attribute__((no_sanitize("coverage"))) int FoldedCompare(const char* a, const char* b) {
+    if (a == b) return 0;
     for (;; ++a, ++b) {
         unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
         if (x >= 'A' && x <= 'Z') x += 32;
         if (y >= 'A' && y <= 'Z') y += 32;
-        if (x != y) return x < y;
-        if (!x) return false;
+        if (x != y) return x < y ? -1 : 1;
+        if (!x) return 0;
     }
 }
 
-void ReadEveryWay(ResourceArchive& archive, const char* name) {
+__attribute__((no_sanitize("coverage"))) std::size_t NameLength(const char* name) {
+    return std::strlen(name);
+}
+
+// Reads the entry of that name in every way; returns its size (0 when it
+// does not open).
+std::uint32_t ReadEveryWay(ResourceArchive& archive, const char* name) {
     EntryHandle* entry = archive.OpenEntry(name);
-    if (!entry) return;
+    if (!entry) return 0;
     const std::uint32_t size = archive.GetEntrySize(entry);
     std::vector<unsigned char> whole(std::size_t(size) + 1);
     const std::uint32_t got = archive.ReadEntry(entry, 0, whole.data(), size);
@@ -56,9 +78,147 @@ void ReadEveryWay(ResourceArchive& archive, const char* name) {
         for (std::uint32_t i = 0; i < first; ++i) Require(part[i] == whole[half + i]);
     Require(archive.ReadEntry(entry, size, part.data(), 4) == 0);
     archive.CloseEntry(entry);
+    return size;
+}
+
+// Entries may share their data, and a compressed one may be nine times its
+// stored size: reading every one of a large directory could take minutes
+// while the reader works as it should. Past this many bytes of entries per
+// input, the rest of the index is only checked, not read.
+constexpr std::uint64_t kReadBudget = std::uint64_t(16) << 20;
+
+std::uint32_t GetU32(const std::uint8_t* at) {
+    return std::uint32_t(at[0]) | (std::uint32_t(at[1]) << 8) | (std::uint32_t(at[2]) << 16) |
+           (std::uint32_t(at[3]) << 24);
+}
+
+void PutU32(std::uint8_t* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// Repeats a run of the first group's records many times right behind them,
+// keeping what the records name: the copies name the same places (records
+// sharing names) or, each copy a few bytes further on, ever shorter tails
+// of them (overlapping names). Name offsets and data offsets behind the
+// insertion move with it. The added size is drawn evenly on a log scale up
+// to what maxSize leaves, so that most grown inputs stay quick to run. 0
+// when the input has no first group to grow.
+std::size_t GrowDirectory(std::uint8_t* data, std::size_t size, std::size_t maxSize, std::minstd_rand& random) {
+    if (size < kArchiveHeaderSize + kGroupHeaderSize + kRecordSize) return 0;
+    const std::uint32_t groups = GetU32(data + 4);
+    const std::uint32_t directorySize = GetU32(data + 8);
+    const std::uint32_t records = GetU32(data + kArchiveHeaderSize + 4);
+    if (groups == 0 || directorySize > size - kArchiveHeaderSize ||
+        directorySize < kGroupHeaderSize + kRecordSize || records == 0 ||
+        records > (directorySize - kGroupHeaderSize) / kRecordSize)
+        return 0;
+    const std::uint32_t first = std::uint32_t(random() % records);
+    const std::uint32_t run = 1 + std::uint32_t(random() % (records - first));
+    const std::size_t room = maxSize - size;
+    const std::size_t wanted = std::size_t(1) << (random() % 21);  // 1 B .. 1 MB
+    const std::size_t copies = std::min(wanted, room) / (std::size_t(run) * kRecordSize);
+    if (copies == 0) return 0;
+    const std::uint32_t step = std::uint32_t(random() % 3 == 0 ? 0 : 1u << (random() % 6));  // 0, 1 .. 32
+    const std::size_t added = copies * run * kRecordSize;
+    if (std::uint64_t(directorySize) + added > kNameOffsetMask) return 0;
+
+    const std::size_t insertAt = kGroupHeaderSize + std::size_t(records) * kRecordSize;  // in the block
+    std::vector<std::uint8_t> grown(data, data + size);
+    std::vector<std::uint8_t> copy(added);
+    for (std::size_t c = 0; c < copies; ++c) {
+        for (std::uint32_t r = 0; r < run; ++r) {
+            std::uint8_t* record = copy.data() + (c * run + r) * kRecordSize;
+            std::memcpy(record, data + kArchiveHeaderSize + kGroupHeaderSize + (first + r) * kRecordSize,
+                        kRecordSize);
+            const std::uint32_t word = GetU32(record + 8);
+            if (word & kNameOffsetMask)
+                PutU32(record + 8, (word & ~kNameOffsetMask) |
+                                       (((word & kNameOffsetMask) + std::uint32_t(c + 1) * step) & kNameOffsetMask));
+        }
+    }
+    grown.insert(grown.begin() + std::ptrdiff_t(kArchiveHeaderSize + insertAt), copy.begin(), copy.end());
+    PutU32(grown.data() + 8, std::uint32_t(directorySize + added));
+    PutU32(grown.data() + kArchiveHeaderSize + 4, std::uint32_t(records + copies * run));
+    // Every record that can be walked to: names and data behind the
+    // insertion moved by `added`.
+    std::uint8_t* block = grown.data() + kArchiveHeaderSize;
+    const std::size_t blockSize = directorySize + added;
+    std::size_t at = 0;
+    for (std::uint32_t group = 0; group < groups && blockSize - at >= kGroupHeaderSize; ++group) {
+        const std::uint32_t count = GetU32(block + at + 4);
+        at += kGroupHeaderSize;
+        for (std::uint32_t i = 0; i < count && blockSize - at >= kRecordSize; ++i, at += kRecordSize) {
+            const std::uint32_t dataOffset = GetU32(block + at);
+            if (dataOffset >= kArchiveHeaderSize + insertAt && dataOffset + added <= 0xFFFFFFFFu)
+                PutU32(block + at, std::uint32_t(dataOffset + added));
+            const std::uint32_t word = GetU32(block + at + 8);
+            if ((word & kNameOffsetMask) >= insertAt && (word & kNameOffsetMask) + added <= kNameOffsetMask)
+                PutU32(block + at + 8, std::uint32_t(word + added));
+        }
+    }
+    std::memcpy(data, grown.data(), grown.size());
+    return grown.size();
+}
+
+// Makes the name of a random record of the first group longer by repeating
+// its first character (up to what maxSize leaves, drawn as above): long
+// names, which the copies GrowDirectory makes then share or overlap. Names
+// and data behind it move along. 0 when there is no such name to stretch.
+std::size_t StretchName(std::uint8_t* data, std::size_t size, std::size_t maxSize, std::minstd_rand& random) {
+    if (size < kArchiveHeaderSize + kGroupHeaderSize + kRecordSize) return 0;
+    const std::uint32_t groups = GetU32(data + 4);
+    const std::uint32_t directorySize = GetU32(data + 8);
+    const std::uint32_t records = GetU32(data + kArchiveHeaderSize + 4);
+    if (groups == 0 || directorySize > size - kArchiveHeaderSize ||
+        directorySize < kGroupHeaderSize + kRecordSize || records == 0 ||
+        records > (directorySize - kGroupHeaderSize) / kRecordSize)
+        return 0;
+    const std::uint8_t* record =
+        data + kArchiveHeaderSize + kGroupHeaderSize + (random() % records) * kRecordSize;
+    const std::uint32_t nameAt = GetU32(record + 8) & kNameOffsetMask;
+    if (nameAt == 0 || nameAt >= directorySize) return 0;
+    const std::size_t room = maxSize - size;
+    const std::size_t added = std::min(std::size_t(1) << (random() % 21), room);
+    if (added == 0 || std::uint64_t(directorySize) + added > kNameOffsetMask) return 0;
+
+    std::vector<std::uint8_t> grown(data, data + size);
+    const std::uint8_t fill = data[kArchiveHeaderSize + nameAt] ? data[kArchiveHeaderSize + nameAt] : 'a';
+    grown.insert(grown.begin() + std::ptrdiff_t(kArchiveHeaderSize + nameAt), added, fill);
+    PutU32(grown.data() + 8, std::uint32_t(directorySize + added));
+    std::uint8_t* block = grown.data() + kArchiveHeaderSize;
+    const std::size_t blockSize = directorySize + added;
+    std::size_t at = 0;
+    for (std::uint32_t group = 0; group < groups && blockSize - at >= kGroupHeaderSize; ++group) {
+        const std::uint32_t count = GetU32(block + at + 4);
+        at += kGroupHeaderSize;
+        for (std::uint32_t i = 0; i < count && blockSize - at >= kRecordSize; ++i, at += kRecordSize) {
+            const std::uint32_t dataOffset = GetU32(block + at);
+            if (dataOffset > kArchiveHeaderSize + nameAt && dataOffset + added <= 0xFFFFFFFFu)
+                PutU32(block + at, std::uint32_t(dataOffset + added));
+            const std::uint32_t word = GetU32(block + at + 8);
+            if ((word & kNameOffsetMask) > nameAt && (word & kNameOffsetMask) + added <= kNameOffsetMask)
+                PutU32(block + at + 8, std::uint32_t(word + added));
+        }
+    }
+    std::memcpy(data, grown.data(), grown.size());
+    return grown.size();
 }
 
 }  // namespace
+
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int seed) {
+    std::minstd_rand random(seed);
+    const unsigned pick = unsigned(random() % 128);
+    if (pick < 2) {
+        const std::size_t grown =
+            pick == 0 ? GrowDirectory(data, size, maxSize, random) : StretchName(data, size, maxSize, random);
+        if (grown) return grown;
+    }
+    return LLVMFuzzerMutate(data, size, maxSize);
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::FILE* file = std::fopen(ArchivePath().c_str(), "wb");
@@ -71,16 +231,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(archive.GetEntryCount() == 0);
         return 0;
     }
+    // The bounds of an open directory (docs/rez-format.md, "Bounds"): the
+    // names the map search keeps, each once, take no more bytes than the
+    // directory, which the file holds.
     ArchiveSearchResults.clear();
     archive.Search("", "bsp", "*.bsp", true);
+    std::size_t resultBytes = 0;
+    for (const std::string& name : ArchiveSearchResults) resultBytes += name.size() + 1;
+    Require(resultBytes <= size);
     archive.Search("maps/", "bsp;/;", nullptr, false);
     archive.Search("", nullptr, "*a?c*", true);
     const std::uint32_t count = archive.GetEntryCount();
+    std::uint64_t read = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         const NameIndexEntry* at = archive.GetIndexEntry(i);
         Require(at != nullptr);
-        if (i > 0) Require(!FoldedLess(at->name, archive.GetIndexEntry(i - 1)->name));
-        ReadEveryWay(archive, at->name);
+        Require(NameLength(at->name) <= kNameLengthLimit);
+        const int order = i > 0 ? FoldedCompare(archive.GetIndexEntry(i - 1)->name, at->name) : -1;
+        Require(order <= 0);
+        if (order == 0) {
+            // Names equal but for case: by entry number, then record.
+            const NameIndexEntry* before = archive.GetIndexEntry(i - 1);
+            Require(before->entryNumber < at->entryNumber ||
+                    (before->entryNumber == at->entryNumber && before->record < at->record));
+        }
+        // A name equal but for case to the one before opens the same entry.
+        if (read <= kReadBudget && order < 0) read += ReadEveryWay(archive, at->name) + std::uint64_t(1);
     }
     Require(archive.GetIndexEntry(count) == nullptr);
     if (count) {

@@ -200,6 +200,37 @@ Bytes BuildArchive(const std::vector<Entry>& entries, const Layout& layout) {
     return out;
 }
 
+Bytes BuildSharedNameArchive(const std::vector<std::uint32_t>& nameOffsets, const std::string& text,
+                             const Layout& layout) {
+    const std::size_t count = nameOffsets.size();
+    const std::size_t perGroup = layout.recordsPerGroup ? layout.recordsPerGroup : (count ? count : 1);
+    const std::size_t groups = count ? (count + perGroup - 1) / perGroup : 0;
+    const std::size_t textAt = groups * kGroupHeaderSize + count * kRecordSize;
+    const std::size_t directorySize = textAt + text.size();
+
+    Bytes bytes(kHeaderSize + directorySize, 0);
+    std::memcpy(bytes.data(), "VNTR", 4);
+    PutU32(bytes, 4, std::uint32_t(groups));
+    PutU32(bytes, 8, std::uint32_t(directorySize));
+    for (int s = 0; s < 3; ++s) PutU32(bytes, 12 + 4 * s, layout.codes[s]);
+    std::size_t recordAt = kHeaderSize;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i % perGroup == 0) {
+            const std::size_t inGroup = count - i < perGroup ? count - i : perGroup;
+            PutU32(bytes, recordAt, layout.firstIndex + std::uint32_t(i));
+            PutU32(bytes, recordAt + 4, std::uint32_t(inGroup));
+            recordAt += kGroupHeaderSize;
+        }
+        const std::uint32_t nameWord =
+            nameOffsets[i] == kNoName ? 0 : std::uint32_t(textAt + nameOffsets[i]);
+        PutU32(bytes, recordAt + 0, std::uint32_t(bytes.size()));  // no data: size 0
+        PutU32(bytes, recordAt + 8, nameWord);
+        recordAt += kRecordSize;
+    }
+    if (!text.empty()) std::memcpy(bytes.data() + kHeaderSize + textAt, text.data(), text.size());
+    return bytes;
+}
+
 bool WriteFile(const std::string& path, const Bytes& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;

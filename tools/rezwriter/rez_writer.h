@@ -53,6 +53,15 @@ inline Bytes EncodeRle(const std::string& data) {
 bool BuildArchive(const std::vector<Entry>& entries, const Layout& layout, Bytes& out);
 Bytes BuildArchive(const std::vector<Entry>& entries, const Layout& layout = Layout());
 
+// Records that name places in one shared text, as another writer (or an
+// attacker) may lay a directory out: record i names the text at
+// nameOffsets[i], counted from the text's start (kNoName: the record has no
+// name). The text follows the records in the directory block and should
+// hold the zeros that end the names. Every entry is empty and stored plain.
+constexpr std::uint32_t kNoName = 0xFFFFFFFFu;
+Bytes BuildSharedNameArchive(const std::vector<std::uint32_t>& nameOffsets, const std::string& text,
+                             const Layout& layout = Layout());
+
 // Writes bytes to a file in binary; false on any failure.
 bool WriteFile(const std::string& path, const Bytes& bytes);
 bool WriteArchive(const std::string& path, const std::vector<Entry>& entries,

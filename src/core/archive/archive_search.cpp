@@ -37,7 +37,11 @@ void ResourceArchive::SearchPass(const char* folder, std::size_t folderLength, c
                                  const char* pattern, bool includeSubfolders) {
     const std::size_t tokenLength = std::strlen(token);
     const bool folderEntries = std::strcmp(token, "/") == 0;
+    // What a name adds depends on its text alone: a position whose place an
+    // earlier one names adds nothing new, so a pass looks at each name once
+    // however many records share it.
     for (std::uint32_t i = 0; i < namedEntryCount_; ++i) {
+        if (repeatsPlace_ && (repeatsPlace_[i / 64] >> (i % 64) & 1)) continue;
         const char* name = index_[i].name;
         if (folderLength && CompareNoCaseN(name, folder, folderLength) != 0) continue;
         // The folder test passed, so the name is at least as long as the folder.

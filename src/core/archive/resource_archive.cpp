@@ -92,15 +92,108 @@ inline int CompareIndexedNames(const char* a, const char* b) {
 inline int CompareIndexedNames(const char* a, const char* b) { return CompareNames(a, b); }
 #endif
 
-// Name order; names equal but for case in entry-number order, so that the
-// index (and a lookup by name) comes out the same on every run.
+// Position of the lowest set bit of a non-zero word.
+inline unsigned LowestBit(std::uint64_t bits) {
+#if defined(__GNUC__) || defined(__clang__)
+    return unsigned(__builtin_ctzll(bits));
+#else
+    unsigned position = 0;
+    while (!(bits & 1)) {
+        bits >>= 1;
+        ++position;
+    }
+    return position;
+#endif
+}
+
+// Names equal but for case in entry-number order, so that the index (and a
+// lookup by name) comes out the same on every run; the record's place in
+// the directory settles entry numbers that repeat.
+struct EntryNumberOrder {
+    bool operator()(const NameIndexEntry& a, const NameIndexEntry& b) const {
+        if (a.entryNumber != b.entryNumber) return a.entryNumber < b.entryNumber;
+        return a.record < b.record;
+    }
+};
+
+// The index order: name, then EntryNumberOrder.
 struct IndexOrder {
     bool operator()(const NameIndexEntry& a, const NameIndexEntry& b) const {
         const int order = CompareIndexedNames(a.name, b.name);
         if (order != 0) return order < 0;
-        return a.entryNumber < b.entryNumber;
+        return EntryNumberOrder()(a, b);
     }
 };
+
+// Sets of places in the directory block: one bit per byte.
+inline std::size_t PlaceWords(std::uint32_t blockSize) {
+    return std::size_t(blockSize) / 64 + 1;
+}
+
+inline void AddPlace(std::uint64_t* places, std::uint32_t offset) {
+    places[offset / 64] |= std::uint64_t(1) << (offset % 64);
+}
+
+inline unsigned BitCount(std::uint64_t bits) {
+#if defined(__GNUC__) || defined(__clang__)
+    return unsigned(__builtin_popcountll(bits));
+#else
+    unsigned count = 0;
+    for (; bits; bits &= bits - 1) ++count;
+    return count;
+#endif
+}
+
+// Puts `index` (named records, `count` of them, naming `placeCount` distinct
+// places listed in `places`) in IndexOrder: the places sorted by name give
+// each a rank, a counting sort puts the records in rank order, and each rank
+// is sorted by entry number. False (index unchanged) without memory.
+bool SortByRank(const unsigned char* block, std::size_t words, const std::uint64_t* places,
+                std::uint32_t placeCount, std::unique_ptr<NameIndexEntry[]>& index, std::uint32_t count) {
+    const auto nameAt = [block](std::uint32_t offset) { return reinterpret_cast<const char*>(block + offset); };
+    // A place's position among the places: the places before its word of
+    // the set, and the bits below it in that word.
+    std::unique_ptr<std::uint32_t[]> placesBefore(new (std::nothrow) std::uint32_t[words]);
+    std::unique_ptr<std::uint32_t[]> rank(new (std::nothrow) std::uint32_t[placeCount]);
+    std::unique_ptr<std::uint32_t[]> byName(new (std::nothrow) std::uint32_t[placeCount]);
+    if (!placesBefore || !rank || !byName) return false;
+    std::uint32_t listed = 0;
+    for (std::size_t word = 0; word < words; ++word) {
+        placesBefore[word] = listed;
+        for (std::uint64_t bits = places[word]; bits != 0; bits &= bits - 1)
+            byName[listed++] = std::uint32_t(word * 64 + LowestBit(bits));
+    }
+    const auto positionOf = [&](std::uint32_t offset) {
+        const std::uint64_t below = (std::uint64_t(1) << (offset % 64)) - 1;
+        return placesBefore[offset / 64] + BitCount(places[offset / 64] & below);
+    };
+
+    std::sort(byName.get(), byName.get() + placeCount, [&](std::uint32_t a, std::uint32_t b) {
+        return CompareIndexedNames(nameAt(a), nameAt(b)) < 0;
+    });
+    std::uint32_t rankCount = 0;
+    for (std::uint32_t i = 0; i < placeCount; ++i) {
+        if (i > 0 && CompareIndexedNames(nameAt(byName[i - 1]), nameAt(byName[i])) != 0) ++rankCount;
+        rank[positionOf(byName[i])] = rankCount;
+    }
+    ++rankCount;
+    byName.reset();
+
+    // Counting sort by rank; rankEnd[r] ends up where rank r ends.
+    std::unique_ptr<std::uint32_t[]> rankEnd(new (std::nothrow) std::uint32_t[std::size_t(rankCount) + 1]());
+    std::unique_ptr<NameIndexEntry[]> sorted(new (std::nothrow) NameIndexEntry[count]);
+    if (!rankEnd || !sorted) return false;
+    const auto rankOf = [&](const NameIndexEntry& entry) {
+        return rank[positionOf(std::uint32_t(reinterpret_cast<const unsigned char*>(entry.name) - block))];
+    };
+    for (std::uint32_t i = 0; i < count; ++i) ++rankEnd[rankOf(index[i]) + 1];
+    for (std::uint32_t r = 0; r < rankCount; ++r) rankEnd[r + 1] += rankEnd[r];
+    for (std::uint32_t i = 0; i < count; ++i) sorted[rankEnd[rankOf(index[i])]++] = index[i];
+    for (std::uint32_t r = 0, begin = 0; r < rankCount; begin = rankEnd[r++])
+        if (rankEnd[r] - begin > 1) std::sort(sorted.get() + begin, sorted.get() + rankEnd[r], EntryNumberOrder());
+    index = std::move(sorted);
+    return true;
+}
 
 }  // namespace
 
@@ -155,7 +248,8 @@ bool ResourceArchive::OpenArchive(const char* path) {
     directory_ = std::move(directory);
     directorySize_ = directorySize;
     groupCount_ = groupCount;
-    if (!DirectoryHoldsTogether()) {
+    std::unique_ptr<std::uint64_t[]> nameStarts;
+    if (!DirectoryHoldsTogether(nameStarts)) {
         directory_.reset();
         directorySize_ = 0;
         groupCount_ = 0;
@@ -164,12 +258,23 @@ bool ResourceArchive::OpenArchive(const char* path) {
     std::copy(decoders, decoders + kMethodSlotCount, decoders_);
     fileSize_ = fileSize;
     filePosition_ = kArchiveHeaderSize + std::uint64_t(directorySize);
-    BuildNameIndex();
+    BuildNameIndex(nameStarts.get());
     return true;
 }
 
-bool ResourceArchive::DirectoryHoldsTogether() const {
+// Besides the walk of groups and records, two bounds keep what the directory
+// costs in proportion to its size, whatever its names (docs/rez-format.md,
+// "Bounds"): no name is longer than kNameLengthLimit, and the names counted
+// once per place that records name take no more bytes (with their zeros)
+// than the block. Names that lie apart always fit; only names that overlap
+// (suffixes of one another) can outrun the block, and each such name would
+// cost the search and its results its whole length again. Without memory
+// for the set of places the directory cannot be checked, and is refused.
+bool ResourceArchive::DirectoryHoldsTogether(std::unique_ptr<std::uint64_t[]>& nameStarts) const {
     const unsigned char* block = directory_.get();
+    const std::size_t words = PlaceWords(directorySize_);
+    std::unique_ptr<std::uint64_t[]> starts(new (std::nothrow) std::uint64_t[words]());
+    if (!starts) return false;
     std::uint64_t at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
         if (directorySize_ - at < kGroupHeaderSize) return false;
@@ -180,16 +285,45 @@ bool ResourceArchive::DirectoryHoldsTogether() const {
             const std::uint32_t nameOffset = ReadU32(block + at + kRecordNameWord) & kNameOffsetMask;
             if (nameOffset == 0) continue;
             if (nameOffset >= directorySize_) return false;
-            if (!std::memchr(block + nameOffset, 0, directorySize_ - nameOffset)) return false;
+            AddPlace(starts.get(), nameOffset);
         }
     }
+    // Each place once, however many records name it. The scan stops at the
+    // budget, so it reads at most the block and one name more.
+    std::uint64_t nameBytes = 0;
+    for (std::size_t word = 0; word < words; ++word) {
+        for (std::uint64_t bits = starts[word]; bits != 0; bits &= bits - 1) {
+            const std::size_t offset = word * 64 + LowestBit(bits);
+            const std::size_t room =
+                std::min<std::size_t>(directorySize_ - offset, std::size_t(kNameLengthLimit) + 1);
+            // No zero within reach: the name runs past the block or is too long.
+            const void* zero = std::memchr(block + offset, 0, room);
+            if (!zero) return false;
+            nameBytes += std::size_t(static_cast<const unsigned char*>(zero) - (block + offset)) + 1;
+            if (nameBytes > directorySize_) return false;
+        }
+    }
+    nameStarts = std::move(starts);
     return true;
 }
 
-void ResourceArchive::BuildNameIndex() {
+// The name index, in name order, names equal but for case by entry number
+// (then by the record's place, for entry numbers that repeat). Names are
+// only ever compared between distinct places of the block: records that
+// name one place share its text, so sorting costs what the distinct names
+// cost, however many records name them.
+// - When each named record names a place of its own (so whenever a writer
+//   stores one name per record), the records are sorted as they are.
+// - Otherwise the places are sorted by name first, which gives each place a
+//   rank (names equal but for case share one); the records are then put in
+//   rank order by a counting sort and sorted by entry number within a rank.
+// Uses up the set of places where names start. Without memory for the index
+// (or for sorting it), the archive stays open with no index.
+void ResourceArchive::BuildNameIndex(std::uint64_t* nameStarts) {
     index_.reset();
+    repeatsPlace_.reset();
     namedEntryCount_ = 0;
-    if (groupCount_ == 0) return;
+    if (groupCount_ == 0 || !nameStarts) return;
 
     const unsigned char* block = directory_.get();
     std::uint32_t named = 0;
@@ -217,7 +351,27 @@ void ResourceArchive::BuildNameIndex() {
                                static_cast<std::uint32_t>(at)};
         }
     }
-    std::sort(index.get(), index.get() + named, IndexOrder());
+
+    const std::size_t words = PlaceWords(directorySize_);
+    std::uint32_t placeCount = 0;
+    for (std::size_t word = 0; word < words; ++word) placeCount += BitCount(nameStarts[word]);
+    if (placeCount == named) {
+        std::sort(index.get(), index.get() + named, IndexOrder());
+    } else {
+        if (!SortByRank(block, words, nameStarts, placeCount, index, named)) return;
+        // Positions whose place an earlier position already names: the
+        // search looks at each place once.
+        std::unique_ptr<std::uint64_t[]> repeats(new (std::nothrow) std::uint64_t[std::size_t(named) / 64 + 1]());
+        if (repeats) {
+            for (std::uint32_t i = 0; i < named; ++i) {
+                const std::size_t offset = std::size_t(reinterpret_cast<const unsigned char*>(index[i].name) - block);
+                const std::uint64_t bit = std::uint64_t(1) << (offset % 64);
+                if (nameStarts[offset / 64] & bit) nameStarts[offset / 64] &= ~bit;
+                else repeats[i / 64] |= std::uint64_t(1) << (i % 64);
+            }
+        }
+        repeatsPlace_ = std::move(repeats);
+    }
     index_ = std::move(index);
     namedEntryCount_ = named;
 }

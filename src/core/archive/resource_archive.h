@@ -42,6 +42,12 @@ constexpr std::uint32_t kRecordSize = 16;
 constexpr std::uint32_t kNameOffsetMask = 0x1FFFFFFFu;
 constexpr unsigned kMethodSlotShift = 29;  // bits 29-31 of the name word
 constexpr unsigned kMethodSlotCount = 3;
+// The longest name a directory may hold, in bytes before its zero: the
+// longest text a Windows MAX_PATH buffer (260 with the zero) holds, so longer
+// than any path, relative or absolute, that the game and Servolt (ANSI Win32
+// calls, MAX_PATH buffers) can open. A longer name makes the directory
+// malformed; docs/rez-format.md ("Bounds") argues the choice.
+constexpr std::uint32_t kNameLengthLimit = 259;
 
 // One named record, in the sorted index.
 struct NameIndexEntry {
@@ -103,8 +109,11 @@ public:
 
 private:
     bool OpenArchive(const char* path);
-    bool DirectoryHoldsTogether() const;
-    void BuildNameIndex();
+    // Whether the directory block holds together and keeps within the bounds
+    // of docs/rez-format.md; if so, `nameStarts` gets the places where names
+    // start (one bit per byte of the block).
+    bool DirectoryHoldsTogether(std::unique_ptr<std::uint64_t[]>& nameStarts) const;
+    void BuildNameIndex(std::uint64_t* nameStarts);
     void SearchPass(const char* folder, std::size_t folderLength, const char* token,
                     const char* pattern, bool includeSubfolders);
     bool EntryFitsFile(const EntryHandle& entry) const;
@@ -123,6 +132,9 @@ private:
     std::uint32_t directorySize_ = 0;
     std::unique_ptr<unsigned char[]> directory_;
     std::unique_ptr<NameIndexEntry[]> index_;
+    // One bit per index position: set where an earlier position names the
+    // same place in the directory (so the same text); none when no memory.
+    std::unique_ptr<std::uint64_t[]> repeatsPlace_;
     DecoderRoutine decoders_[kMethodSlotCount] = {};
     bool isOpen_ = false;
     std::uint64_t fileSize_ = 0;
