@@ -66,6 +66,9 @@ std::string HostPath(const char* path);
 struct FoundEntry {
     std::string name;  // file name only, as the file system spells it
     bool isFolder = false;
+    // A file that can be opened and read: not a folder, a device, a pipe,
+    // or a link that leads nowhere.
+    bool isFile = false;
 };
 // Calls `visit` for each entry matching `pattern` (a folder path, a
 // backslash, and a last part that may hold * and ?, matched without regard

@@ -139,6 +139,7 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
         FoundEntry entry;
         entry.name = data.cFileName;
         entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isFile = (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
         visit(entry);
     } while (FindNextFileA(find, &data));
     FindClose(find);
