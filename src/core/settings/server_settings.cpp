@@ -48,6 +48,7 @@ void ServerSettings::ReadSettings() {
         SetDefaults();
         return;
     }
+    platform::ProfileSession session(GetSettingsFilePath());  // the file is read once
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
@@ -74,6 +75,7 @@ void ServerSettings::WriteSettings() {
     // Every key is attempted; a file that cannot be written is reported once
     // per save, for the first key that failed.
     bool reported = false;
+    platform::ProfileSession session(GetSettingsFilePath());  // and written once, at the end
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
@@ -104,6 +106,8 @@ void ServerSettings::WriteSettings() {
             reported = true;
         }
     }
+    // Failing only now, the file failed every key: reported as for the first.
+    if (!session.Commit() && !reported) ReportSettingsWriteError("WriteSettingsString");
 }
 
 ServerSettings* GetServerSettings() {

@@ -26,6 +26,11 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
     return WritePrivateProfileStringA(section, key, value, path) != 0;
 }
 
+// The system keeps profile files in memory itself.
+ProfileSession::ProfileSession(const char*) {}
+ProfileSession::~ProfileSession() {}
+bool ProfileSession::Commit() { return true; }
+
 unsigned long LastErrorCode() { return GetLastError(); }
 void SetLastErrorCode(unsigned long code) { SetLastError(code); }
 

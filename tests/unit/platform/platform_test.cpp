@@ -130,11 +130,12 @@ TEST_F(Platform, FilesThatAreNoFilesNeitherHoldUpNorPassForFiles) {
 
     std::vector<std::string> kinds;
     platform::FindEntries((root_ + "\\*.*").c_str(), [&](const platform::FoundEntry& entry) {
-        if (entry.name[0] != '.') kinds.push_back(entry.name + (entry.isFolder ? " folder" : entry.isFile ? " file" : " other"));
+        const char* kind = entry.isFolder ? " folder" : entry.isFile ? " file" : " other";
+        if (entry.name[0] != '.') kinds.push_back(entry.name + kind);
     });
     std::sort(kinds.begin(), kinds.end());
-    EXPECT_EQ(kinds, (std::vector<std::string>{"Documents folder", "folder.rez folder", "gone.bsp other", "loop.bsp other",
-                                               "pipe.rez other", "real.bsp file"}));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"Documents folder", "folder.rez folder", "gone.bsp other",
+                                               "loop.bsp other", "pipe.rez other", "real.bsp file"}));
 
     // Opening the FIFO's writing end lets a reader that waits for one go on.
     const auto release = [&] {
@@ -147,13 +148,22 @@ TEST_F(Platform, FilesThatAreNoFilesNeitherHoldUpNorPassForFiles) {
         const bool real = std::string(name) == "real.bsp";
         EXPECT_EQ(WithinTenSeconds<bool>([&] { return platform::CanOpenForReading(path.c_str()); }, release), real);
         std::string data;
-        EXPECT_EQ(WithinTenSeconds<bool>([&] { return platform::ReadFileContents(path.c_str(), data); }, release), real);
+        EXPECT_EQ(WithinTenSeconds<bool>([&] { return platform::ReadFileContents(path.c_str(), data); }, release),
+                  real);
         EXPECT_EQ(WithinTenSeconds<bool>([&] { return platform::ReadOnlyFile().Open(path.c_str()); }, release), real);
         char value[8];
-        EXPECT_EQ(WithinTenSeconds<unsigned long>(
-                      [&] { return platform::ReadProfileString("S", "k", "-", value, sizeof value, path.c_str()); }, release),
-                  1u);
+        const auto read = [&] { return platform::ReadProfileString("S", "k", "-", value, sizeof value, path.c_str()); };
+        EXPECT_EQ(WithinTenSeconds<unsigned long>(read, release), 1u);
         EXPECT_STREQ(value, real ? "v" : "-");
     }
+    // A write refuses what is no file rather than replacing it.
+    for (const char* name : {"pipe.rez", "folder.rez"}) {
+        const std::string path = root_ + "\\" + name;
+        EXPECT_FALSE(platform::WriteProfileString("S", "k", "w", path.c_str())) << name;
+        EXPECT_EQ(platform::LastErrorCode(), 5u) << name;  // ERROR_ACCESS_DENIED
+    }
+    struct stat info;
+    ASSERT_EQ(lstat(hostPipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 #endif
