@@ -23,12 +23,15 @@
 // one before. The model here is brought to that state ("settled") before it
 // is used again after a write.
 //
-// Speed: a file is read into one buffer and parsed once; names and values
-// point into it. Outside a ProfileSession the parsed file is kept while the
-// file keeps its identity, size and times and is older than two seconds
-// (Wine's rule, for file systems with coarse times); a write reaches the
-// disk before the call returns. Inside a session the file is read at most
-// once and written at most once.
+// Speed: a file is read into one buffer; names and values point into it.
+// Its sections are found by looking only at the [ in it, and a section's
+// keys are split only when it is first looked in. Outside a ProfileSession
+// the parsed file is kept while the file keeps its identity, size and times
+// and is older than two seconds (Wine's rule, for file systems with coarse
+// times), and a write reaches the disk before the call returns. Inside a
+// session the file is read at most once and written at most once. A write
+// replaces the file through a temporary one beside it, so a failed write
+// leaves the old file whole.
 #include "platform/platform.h"
 #include "platform/common.h"
 #include "platform/posix/code_page.h"
@@ -38,6 +41,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -105,12 +109,12 @@ struct Line {
     bool cut = false;               // a NUL cut the name or the value
 };
 
-Line ParseLine(std::string_view text) {
+// `nulPossible`: false when the text the line comes from has no NUL.
+Line ParseLine(std::string_view text, bool nulPossible = true) {
     Line line;
     text = Trim(text);
     if (text.empty()) return line;
-    // NULs are rare: one look for them spares two cuts.
-    const bool nul = std::memchr(text.data(), '\0', text.size()) != nullptr;
+    const bool nul = nulPossible && std::memchr(text.data(), '\0', text.size()) != nullptr;
     if (text[0] == '[') {
         const std::size_t close = text.rfind(']');
         if (close != std::string_view::npos) {
@@ -158,6 +162,10 @@ struct Section {
     std::string_view name;  // empty for the lines before the first header
     std::size_t first = 0, last = 0;
     std::size_t added = 0;  // 1 + its list in Profile::added, or 0
+    // Its lines in Profile::text, split into keys only when first needed: a
+    // load looks at nine sections of however many.
+    std::size_t bodyBegin = 0, bodyEnd = 0;
+    bool parsed = true;
 };
 
 struct FileIdentity {
@@ -194,6 +202,8 @@ struct Profile {
     std::vector<Entry> entries;
     std::vector<std::uint32_t> signatures;  // of the entries' names
     std::vector<std::vector<std::size_t>> added;
+    bool nulPossible = false;       // `text` holds a NUL
+    bool allParsed = false;         // every section's keys are parsed
     bool fragile = false;           // writing and reading it back would change more than the write
     bool settled = true;            // as reading the file back after the last write gives it
     bool changed = false;           // differs from the file
@@ -260,6 +270,32 @@ bool HeaderIsStable(std::string_view name) {
     return line.kind == Line::Header && line.name == name;
 }
 
+// Where the line that starts at `at` ends: at the first CR or LF, or at
+// `stop`. `text` is NUL-terminated; without NULs inside, strcspn finds it.
+const char* LineEnd(const char* at, const char* stop, bool nulPossible) {
+    if (!nulPossible) {
+        const char* end = at + std::strcspn(at, "\r\n");
+        return end < stop ? end : stop;
+    }
+    while (at < stop && *at != '\r' && *at != '\n') ++at;
+    return at;
+}
+
+// Calls line(text) for each line of profile.text[begin, end).
+template <typename LineVisit>
+void ForEachLine(const Profile& profile, std::size_t begin, std::size_t end, LineVisit line) {
+    const char* at = profile.text.data() + begin;
+    const char* const stop = profile.text.data() + end;
+    while (at < stop) {
+        const char* lineEnd = LineEnd(at, stop, profile.nulPossible);
+        line(std::string_view(at, static_cast<std::size_t>(lineEnd - at)));
+        at = lineEnd;
+        while (at < stop && (*at == '\n' || *at == '\r')) ++at;
+    }
+}
+
+// Splits the file into sections; their keys come later (ParseKeys). A
+// header is a line that starts with [, so only the [ are looked at.
 void Parse(Profile& profile, bool fileIsEmpty) {
     profile.sections.clear();
     profile.sectionSignatures.clear();
@@ -269,58 +305,73 @@ void Parse(Profile& profile, bool fileIsEmpty) {
     profile.sectionIndex.clear();
     profile.settled = true;
     profile.fragile = false;
+    profile.allParsed = false;
     if (fileIsEmpty) return;  // not even the section of lines before a header
-    // Settings files have lines of some 20 to 60 characters, and few of
-    // them start sections.
-    profile.entries.reserve(profile.text.size() / 40);
-    profile.signatures.reserve(profile.text.size() / 40);
-    std::size_t brackets = 1;
-    for (const char* at = profile.text.data(); (at = static_cast<const char*>(std::memchr(
-             at, '[', profile.text.size() - static_cast<std::size_t>(at - profile.text.data())))) != nullptr;
-         ++at) {
-        ++brackets;
-    }
-    profile.sections.reserve(brackets);
-    profile.sectionSignatures.reserve(brackets);
-    profile.AddSection(Section{});
-    bool previousKey = false, previousNamed = false;
-    const char* at = profile.text.data();
-    const char* const end = at + profile.text.size();
-    // The next CR and the next LF, each looked for again only once passed,
-    // so that a file with only one kind of line end is not searched to its
-    // end for the other at every line.
-    auto next = [end](const char* from, char c) {
-        const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
-        return found ? static_cast<const char*>(found) : end;
-    };
-    const char* nextCr = next(at, '\r');
-    const char* nextLf = next(at, '\n');
-    while (at < end) {
-        if (nextCr < at) nextCr = next(at, '\r');
-        if (nextLf < at) nextLf = next(at, '\n');
-        const char* lineEnd = nextCr < nextLf ? nextCr : nextLf;
-        const std::string_view text(at, static_cast<std::size_t>(lineEnd - at));
-        at = lineEnd;
-        while (at < end && (*at == '\n' || *at == '\r')) ++at;
-        const Line line = ParseLine(text);
-        if (line.kind == Line::Blank) continue;
-        if (line.kind == Line::Header) {
-            profile.sections.back().last = profile.entries.size();
-            profile.AddSection(Section{line.name, profile.entries.size(), 0, 0});
-            previousKey = false;
-            if (line.cut ? !HeaderIsStable(line.name) : line.name.empty()) profile.fragile = true;
-            continue;
+    const char* const base = profile.text.data();
+    const char* const end = base + profile.text.size();
+    profile.nulPossible = std::memchr(base, '\0', profile.text.size()) != nullptr;
+    Section leading;
+    leading.parsed = false;
+    profile.AddSection(leading);
+    for (const char* bracket = base; (bracket = static_cast<const char*>(std::memchr(
+                                          bracket, '[', static_cast<std::size_t>(end - bracket)))) != nullptr;
+         ++bracket) {
+        // Only blanks may stand before it on its line. Each walk ends at a
+        // non-blank, so all walks together cover the text at most once.
+        const char* lineStart = bracket;
+        while (lineStart > base && lineStart[-1] != '\r' && lineStart[-1] != '\n' && IsBlank(lineStart[-1])) {
+            --lineStart;
         }
+        if (lineStart > base && lineStart[-1] != '\r' && lineStart[-1] != '\n') continue;
+        const char* lineEnd = LineEnd(bracket, end, profile.nulPossible);
+        const Line header = ParseLine(std::string_view(bracket, static_cast<std::size_t>(lineEnd - bracket)),
+                                      profile.nulPossible);
+        if (header.kind != Line::Header) continue;
+        profile.sections.back().bodyEnd = static_cast<std::size_t>(lineStart - base);
+        Section section;
+        section.name = header.name;
+        section.bodyBegin = section.bodyEnd = static_cast<std::size_t>(lineEnd - base);
+        section.parsed = false;
+        profile.AddSection(section);
+        if (header.cut ? !HeaderIsStable(header.name) : header.name.empty()) profile.fragile = true;
+        bracket = lineEnd - 1;  // the next [ on a later line
+    }
+    profile.sections.back().bodyEnd = profile.text.size();
+}
+
+// The keys of one section, from its lines.
+void ParseKeys(Profile& profile, Section& section) {
+    if (section.parsed) return;
+    section.parsed = true;
+    section.first = profile.entries.size();
+    // Settings files have lines of some 20 to 60 characters.
+    const std::size_t estimate = profile.entries.size() + (section.bodyEnd - section.bodyBegin) / 40;
+    if (profile.entries.capacity() < estimate) {
+        profile.entries.reserve(std::max(estimate, 2 * profile.entries.capacity()));
+        profile.signatures.reserve(std::max(estimate, 2 * profile.signatures.capacity()));
+    }
+    bool previousKey = false, previousNamed = false;
+    ForEachLine(profile, section.bodyBegin, section.bodyEnd, [&](std::string_view text) {
+        const Line line = ParseLine(text, profile.nulPossible);
+        if (line.kind == Line::Blank) return;
         // A key line with an empty name right after another one is dropped.
-        if (line.rawNameLength == 0 && previousKey && !previousNamed) continue;
+        if (line.rawNameLength == 0 && previousKey && !previousNamed) return;
         profile.Add(Entry{line.name, line.value, line.hasValue});
         previousKey = true;
         previousNamed = !line.name.empty();
         if (line.cut && (line.name.empty() || !KeyLineIsStable(line.name, line.value, line.hasValue))) {
             profile.fragile = true;
         }
-    }
-    profile.sections.back().last = profile.entries.size();
+    });
+    section.last = profile.entries.size();
+}
+
+// All keys, as a write needs them (to know whether the file is fragile) and
+// the file's bytes do.
+void ParseAllKeys(Profile& profile) {
+    if (profile.allParsed) return;
+    for (Section& section : profile.sections) ParseKeys(profile, section);
+    profile.allParsed = true;
 }
 
 std::string Serialize(const Profile& profile) {
@@ -360,7 +411,8 @@ std::string Serialize(const Profile& profile) {
 }
 
 // The file's bytes for the model as it stands.
-std::string FileBytes(const Profile& profile) {
+std::string FileBytes(Profile& profile) {
+    ParseAllKeys(profile);
     std::string text = Serialize(profile);
     switch (profile.encoding) {
         case Encoding::Ansi: return text;
@@ -438,7 +490,8 @@ std::size_t FindSection(Profile& profile, std::string_view name) {
 }
 
 // The first key of that name in the section, or null.
-Entry* FindKey(Profile& profile, const Section& section, std::string_view name) {
+Entry* FindKey(Profile& profile, Section& section, std::string_view name) {
+    ParseKeys(profile, section);
     // No name has the signature of a deleted key.
     const std::uint32_t signature = Signature(name);
     const std::uint32_t* signatures = profile.signatures.data();
@@ -472,6 +525,7 @@ std::string Internal(const Profile& profile, const char* text) {
 
 // Sets a key; true when the file changes.
 bool SetValue(Profile& profile, const char* section, const char* key, const char* value) {
+    ParseAllKeys(profile);
     const std::string sectionName = Internal(profile, section);
     const std::string keyName = Internal(profile, key);
     std::size_t index = FindSection(profile, Trim(sectionName));
@@ -504,6 +558,7 @@ bool SetValue(Profile& profile, const char* section, const char* key, const char
 
 // Deleting compares whole names, without dropping blanks first (as Wine).
 bool DeleteKey(Profile& profile, const char* section, const char* key) {
+    ParseAllKeys(profile);
     const std::string sectionName = Internal(profile, section);
     const std::string keyName = Internal(profile, key);
     for (const Section& candidate : profile.sections) {
@@ -520,6 +575,7 @@ bool DeleteKey(Profile& profile, const char* section, const char* key) {
 }
 
 bool DeleteSection(Profile& profile, const char* section) {
+    ParseAllKeys(profile);
     const std::string sectionName = Internal(profile, section);
     for (std::size_t i = 0; i < profile.sections.size(); ++i) {
         if (SameName(profile.sections[i].name, sectionName)) {
