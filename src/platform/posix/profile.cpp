@@ -158,13 +158,15 @@ std::uint32_t Signature(std::string_view name) {
 // The keys of all sections lie in one array, in the order of the file; a
 // section holds its run of it, and the keys written into it since are listed
 // apart (few sections have any).
+// Positions are 32 bits wide: a larger file is refused (Decode), as
+// Windows cannot read one either.
 struct Section {
     std::string_view name;  // empty for the lines before the first header
-    std::size_t first = 0, last = 0;
-    std::size_t added = 0;  // 1 + its list in Profile::added, or 0
+    std::uint32_t first = 0, last = 0;
+    std::uint32_t added = 0;  // 1 + its list in Profile::added, or 0
     // Its lines in Profile::text, split into keys only when first needed: a
     // load looks at nine sections of however many.
-    std::size_t bodyBegin = 0, bodyEnd = 0;
+    std::uint32_t bodyBegin = 0, bodyEnd = 0;
     bool parsed = true;
 };
 
@@ -203,7 +205,7 @@ struct Profile {
     std::vector<std::uint32_t> signatures;  // of the entries' names
     std::vector<std::vector<std::size_t>> added;
     bool nulPossible = false;       // `text` holds a NUL
-    bool allParsed = false;         // every section's keys are parsed
+    bool allParsed = false;         // every section's keys are parsed (to find out if fragile)
     bool fragile = false;           // writing and reading it back would change more than the write
     bool settled = true;            // as reading the file back after the last write gives it
     bool changed = false;           // differs from the file
@@ -310,6 +312,12 @@ void Parse(Profile& profile, bool fileIsEmpty) {
     const char* const base = profile.text.data();
     const char* const end = base + profile.text.size();
     profile.nulPossible = std::memchr(base, '\0', profile.text.size()) != nullptr;
+    std::size_t brackets = 1;
+    for (const char* at = base; (at = static_cast<const char*>(std::memchr(at, '[', end - at))) != nullptr; ++at) {
+        ++brackets;
+    }
+    profile.sections.reserve(brackets);
+    profile.sectionSignatures.reserve(brackets);
     Section leading;
     leading.parsed = false;
     profile.AddSection(leading);
@@ -327,57 +335,73 @@ void Parse(Profile& profile, bool fileIsEmpty) {
         const Line header = ParseLine(std::string_view(bracket, static_cast<std::size_t>(lineEnd - bracket)),
                                       profile.nulPossible);
         if (header.kind != Line::Header) continue;
-        profile.sections.back().bodyEnd = static_cast<std::size_t>(lineStart - base);
+        profile.sections.back().bodyEnd = static_cast<std::uint32_t>(lineStart - base);
         Section section;
         section.name = header.name;
-        section.bodyBegin = section.bodyEnd = static_cast<std::size_t>(lineEnd - base);
+        section.bodyBegin = section.bodyEnd = static_cast<std::uint32_t>(lineEnd - base);
         section.parsed = false;
         profile.AddSection(section);
         if (header.cut ? !HeaderIsStable(header.name) : header.name.empty()) profile.fragile = true;
         bracket = lineEnd - 1;  // the next [ on a later line
     }
-    profile.sections.back().bodyEnd = profile.text.size();
+    profile.sections.back().bodyEnd = static_cast<std::uint32_t>(profile.text.size());
+}
+
+// Calls visit(line) for each key line of a section as read: blank lines and
+// a key line with an empty name right after another one are dropped.
+template <typename Visit>
+void ForEachKeyLine(const Profile& profile, const Section& section, Visit visit) {
+    bool previousKey = false, previousNamed = false;
+    ForEachLine(profile, section.bodyBegin, section.bodyEnd, [&](std::string_view text) {
+        const Line line = ParseLine(text, profile.nulPossible);
+        if (line.kind == Line::Blank) return;
+        if (line.rawNameLength == 0 && previousKey && !previousNamed) return;
+        previousKey = true;
+        previousNamed = !line.name.empty();
+        visit(line);
+    });
 }
 
 // The keys of one section, from its lines.
 void ParseKeys(Profile& profile, Section& section) {
     if (section.parsed) return;
     section.parsed = true;
-    section.first = profile.entries.size();
+    section.first = static_cast<std::uint32_t>(profile.entries.size());
     // Settings files have lines of some 20 to 60 characters.
     const std::size_t estimate = profile.entries.size() + (section.bodyEnd - section.bodyBegin) / 40;
     if (profile.entries.capacity() < estimate) {
         profile.entries.reserve(std::max(estimate, 2 * profile.entries.capacity()));
         profile.signatures.reserve(std::max(estimate, 2 * profile.signatures.capacity()));
     }
-    bool previousKey = false, previousNamed = false;
-    ForEachLine(profile, section.bodyBegin, section.bodyEnd, [&](std::string_view text) {
-        const Line line = ParseLine(text, profile.nulPossible);
-        if (line.kind == Line::Blank) return;
-        // A key line with an empty name right after another one is dropped.
-        if (line.rawNameLength == 0 && previousKey && !previousNamed) return;
+    ForEachKeyLine(profile, section, [&](const Line& line) {
         profile.Add(Entry{line.name, line.value, line.hasValue});
-        previousKey = true;
-        previousNamed = !line.name.empty();
         if (line.cut && (line.name.empty() || !KeyLineIsStable(line.name, line.value, line.hasValue))) {
             profile.fragile = true;
         }
     });
-    section.last = profile.entries.size();
+    section.last = static_cast<std::uint32_t>(profile.entries.size());
 }
 
-// All keys, as a write needs them (to know whether the file is fragile) and
-// the file's bytes do.
-void ParseAllKeys(Profile& profile) {
-    if (profile.allParsed) return;
+// Whether writing the file and reading it back changes more than what was
+// written. Only NULs in key lines can make a key line do so, and the
+// headers were looked at already.
+void FindOutIfFragile(Profile& profile) {
+    if (!profile.nulPossible || profile.allParsed) return;
     for (Section& section : profile.sections) ParseKeys(profile, section);
     profile.allParsed = true;
 }
 
+// The file's text as written: sections whose keys were never looked at go
+// out line by line, as read.
 std::string Serialize(const Profile& profile) {
     std::size_t size = 0;
     for (const Section& section : profile.sections) {
         size += section.name.size() + 4;
+        if (!section.parsed) {
+            // Each line gains at most its CR LF over its own line end.
+            size += (section.bodyEnd - section.bodyBegin) * 3 / 2 + 2;
+            continue;
+        }
         profile.Scan(section, [&](std::size_t i) {
             size += profile.entries[i].name.size() + profile.entries[i].value.size() + 3;
             return false;
@@ -385,24 +409,30 @@ std::string Serialize(const Profile& profile) {
     }
     std::string out(size, '\0');
     char* to = &out[0];
-    auto put = [&to](std::string_view text) {
+    auto copy = [&to](std::string_view text) {
         std::memcpy(to, text.data(), text.size());
         to += text.size();
+    };
+    auto put = [&](std::string_view name, std::string_view value, bool hasValue) {
+        copy(name);
+        if (hasValue) {
+            *to++ = '=';
+            copy(value);
+        }
+        copy("\r\n");
     };
     for (const Section& section : profile.sections) {
         if (!section.name.empty()) {
             *to++ = '[';
-            put(section.name);
-            put("]\r\n");
+            copy(section.name);
+            copy("]\r\n");
+        }
+        if (!section.parsed) {
+            ForEachKeyLine(profile, section, [&](const Line& line) { put(line.name, line.value, line.hasValue); });
+            continue;
         }
         profile.Scan(section, [&](std::size_t i) {
-            const Entry& entry = profile.entries[i];
-            put(entry.name);
-            if (entry.hasValue) {
-                *to++ = '=';
-                put(entry.value);
-            }
-            put("\r\n");
+            put(profile.entries[i].name, profile.entries[i].value, profile.entries[i].hasValue);
             return false;
         });
     }
@@ -411,8 +441,7 @@ std::string Serialize(const Profile& profile) {
 }
 
 // The file's bytes for the model as it stands.
-std::string FileBytes(Profile& profile) {
-    ParseAllKeys(profile);
+std::string FileBytes(const Profile& profile) {
     std::string text = Serialize(profile);
     switch (profile.encoding) {
         case Encoding::Ansi: return text;
@@ -426,6 +455,7 @@ std::string FileBytes(Profile& profile) {
 // Takes the bytes for the file's: its encoding (by its byte-order mark),
 // text and keys.
 void Decode(Profile& profile, std::string bytes) {
+    if (bytes.size() >= UINT32_MAX / 2) throw std::bad_alloc();  // its text may take more
     const std::string_view view(bytes);
     const bool empty = bytes.empty();
     if (view.substr(0, 3) == "\xEF\xBB\xBF") {
@@ -444,10 +474,11 @@ void Decode(Profile& profile, std::string bytes) {
 
 // Whether an ANSI file, as written, would start like a byte-order mark and
 // so be read back as another encoding.
-bool StartsLikeAMark(const Profile& profile) {
+bool StartsLikeAMark(Profile& profile) {
     if (profile.encoding != Encoding::Ansi) return false;
-    for (const Section& section : profile.sections) {
+    for (Section& section : profile.sections) {
         if (!section.name.empty()) return false;  // a header line
+        ParseKeys(profile, section);
         const std::size_t first = profile.Scan(section, [](std::size_t) { return true; });
         if (first == kNone) continue;
         const Entry& entry = profile.entries[first];
@@ -525,7 +556,7 @@ std::string Internal(const Profile& profile, const char* text) {
 
 // Sets a key; true when the file changes.
 bool SetValue(Profile& profile, const char* section, const char* key, const char* value) {
-    ParseAllKeys(profile);
+    FindOutIfFragile(profile);
     const std::string sectionName = Internal(profile, section);
     const std::string keyName = Internal(profile, key);
     std::size_t index = FindSection(profile, Trim(sectionName));
@@ -542,7 +573,7 @@ bool SetValue(Profile& profile, const char* section, const char* key, const char
         Section& target = profile.sections[index];
         if (target.added == 0) {
             profile.added.emplace_back();
-            target.added = profile.added.size();
+            target.added = static_cast<std::uint32_t>(profile.added.size());
         }
         profile.added[target.added - 1].push_back(added);
         entry = &profile.entries[added];
@@ -558,11 +589,11 @@ bool SetValue(Profile& profile, const char* section, const char* key, const char
 
 // Deleting compares whole names, without dropping blanks first (as Wine).
 bool DeleteKey(Profile& profile, const char* section, const char* key) {
-    ParseAllKeys(profile);
     const std::string sectionName = Internal(profile, section);
     const std::string keyName = Internal(profile, key);
-    for (const Section& candidate : profile.sections) {
+    for (Section& candidate : profile.sections) {
         if (!SameName(candidate.name, sectionName)) continue;
+        ParseKeys(profile, candidate);
         const std::size_t found =
             profile.Scan(candidate, [&](std::size_t i) { return SameName(profile.entries[i].name, keyName); });
         if (found != kNone) {
@@ -575,7 +606,6 @@ bool DeleteKey(Profile& profile, const char* section, const char* key) {
 }
 
 bool DeleteSection(Profile& profile, const char* section) {
-    ParseAllKeys(profile);
     const std::string sectionName = Internal(profile, section);
     for (std::size_t i = 0; i < profile.sections.size(); ++i) {
         if (SameName(profile.sections[i].name, sectionName)) {
@@ -688,9 +718,10 @@ struct Kept {
     std::string host;
     std::unique_ptr<Profile> profile;
 };
-Kept g_cache;            // the last file read outside a session
-Kept g_session;          // the file of the open session
-int g_sessionDepth = 0;  // sessions open on it
+Kept g_cache;             // the last file read outside a session
+Kept g_session;           // the file of the open session
+int g_sessionDepth = 0;   // sessions open on it
+bool g_sessionCanWrite = false;  // a write of the session found the file writable
 
 // Wine's rule: a file changed in the last 2.1 seconds may change again
 // without its time changing, so it is read again.
@@ -822,7 +853,10 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
     Profile* profile = nullptr;
     bool ok = false;
     try {
-        if (!CanWrite(host, error) || Acquire(host, true, profile, error) != Loaded::Ok) {
+        // Within a session nothing writes the file before the end, so one look
+    // at whether it can be written serves every key.
+    const bool known = InSession(host) && g_sessionCanWrite;
+    if (!(known || CanWrite(host, error)) || Acquire(host, true, profile, error) != Loaded::Ok) {
             SetLastErrorCode(error);
             return false;
         }
@@ -836,6 +870,7 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
             profile->pendingBytes.clear();
             if (StartsLikeAMark(*profile)) profile->settled = false;
         }
+        if (InSession(host)) g_sessionCanWrite = true;
         if (InSession(host) || !profile->changed) return true;
         ok = Flush(host, *profile, error);
     } catch (const std::bad_alloc&) {
@@ -856,6 +891,7 @@ ProfileSession::ProfileSession(const char* path) {
     if (g_sessionDepth++ == 0) {
         g_session.host = host;
         g_session.profile.reset();
+        g_sessionCanWrite = false;
         if (g_cache.host == host && g_cache.profile && StillValid(host, *g_cache.profile)) {
             g_session.profile = std::move(g_cache.profile);
         }
