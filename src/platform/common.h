@@ -18,6 +18,7 @@ bool InjectedWriteFailure();
 constexpr unsigned long kErrorFileNotFound = 2;
 constexpr unsigned long kErrorPathNotFound = 3;
 constexpr unsigned long kErrorAccessDenied = 5;
+constexpr unsigned long kErrorOutOfMemory = 14;
 constexpr unsigned long kErrorWriteFault = 29;
 constexpr unsigned long kErrorGenFailure = 31;
 constexpr unsigned long kErrorDiskFull = 112;

@@ -1,7 +1,7 @@
 // The one door through which the portable core reaches the operating system.
 //
-// Two implementations exist: win32/ makes the real calls, posix/ is a
-// stand-in for native tests and tools that behaves as those calls do (paths
+// Two implementations exist: win32/ makes the real calls; posix/ behaves as
+// those calls do under Wine, for the native tests and the Linux tools (paths
 // keep Windows backslashes at this interface and are mapped onto the host).
 #pragma once
 
@@ -26,6 +26,27 @@ unsigned long ReadProfileString(const char* section, const char* key, const char
 // Same contract as WritePrivateProfileStringA. On failure returns false and
 // leaves the reason in LastErrorCode().
 bool WriteProfileString(const char* section, const char* key, const char* value, const char* path);
+
+// Groups the profile calls on one file that a load or a save of many keys
+// makes. While a session is open, the POSIX platform reads the file at most
+// once and keeps the writes in memory until Commit (or the end of the
+// session) writes the file once, with the bytes Windows would have left.
+// On Windows, which keeps the file itself, it does nothing. A session opened
+// while another is open for a different file does nothing either.
+class ProfileSession {
+public:
+    explicit ProfileSession(const char* path);
+    ~ProfileSession();  // commits what is pending; a failure then goes unreported
+    ProfileSession(const ProfileSession&) = delete;
+    ProfileSession& operator=(const ProfileSession&) = delete;
+    // Writes the pending changes now. False, with the reason in
+    // LastErrorCode(), when the file could not be written; it is then left
+    // as it was and the changes are dropped.
+    bool Commit();
+
+private:
+    bool active_ = false;
+};
 
 unsigned long LastErrorCode();
 void SetLastErrorCode(unsigned long code);
@@ -66,6 +87,9 @@ std::string HostPath(const char* path);
 struct FoundEntry {
     std::string name;  // file name only, as the file system spells it
     bool isFolder = false;
+    // A file that can be opened and read: not a folder, a device, a pipe,
+    // or a link that leads nowhere.
+    bool isFile = false;
 };
 // Calls `visit` for each entry matching `pattern` (a folder path, a
 // backslash, and a last part that may hold * and ?, matched without regard

@@ -18,7 +18,7 @@ template <typename Visit>
 void ForEachArchive(const std::string& folder, Visit visit) {
     const std::string pattern = folder + "\\*.rez";
     platform::FindEntries(pattern.c_str(), [&](const platform::FoundEntry& entry) {
-        if (entry.isFolder) return;
+        if (!entry.isFile) return;
         visit(folder + "\\" + entry.name);
     });
 }
@@ -69,7 +69,7 @@ void AddLooseMapFolder(const std::string& gameFolder, const char* pattern, const
                        UniqueTextList& list) {
     const std::string path = gameFolder + pattern;
     platform::FindEntries(path.c_str(), [&](const platform::FoundEntry& entry) {
-        if (entry.isFolder) return;
+        if (!entry.isFile) return;
         list.AppendOnce(prefix + WithoutExtension(entry.name));
     });
 }

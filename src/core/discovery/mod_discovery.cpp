@@ -27,11 +27,12 @@ void FillModsFound(const std::string& modsFolder, UniqueTextList& list) {
 bool HasModDescription(const std::string& candidate, const platform::FoundEntry& entry) {
     if (!entry.isFolder) return false;
     // FindEntries matches without regard to case, so the exact name is
-    // checked here; a folder of that name is no description file.
+    // checked here; a folder of that name, or a link that leads nowhere, is
+    // no description file.
     bool found = false;
     const std::string pattern = candidate + "\\*";
     platform::FindEntries(pattern.c_str(), [&](const platform::FoundEntry& inner) {
-        if (!inner.isFolder && inner.name == kModDescription) found = true;
+        if (inner.isFile && inner.name == kModDescription) found = true;
     });
     return found;
 }

@@ -45,6 +45,7 @@ void ServerSettings::ReadSettings() {
         SetDefaults();
         return;
     }
+    platform::ProfileSession session(GetSettingsFilePath());  // the file is read once
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
@@ -58,6 +59,7 @@ void ServerSettings::WriteSettings() {
     // per save, for the first key that failed.
     bool reported = false;
     SettingsFilePass pass;
+    platform::ProfileSession session(GetSettingsFilePath());  // and written once, at the end
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
@@ -69,6 +71,8 @@ void ServerSettings::WriteSettings() {
             reported = true;
         }
     }
+    // Failing only now, the file failed every key: reported as for the first.
+    if (!session.Commit() && !reported) ReportSettingsWriteError("WriteSettingsString");
 }
 
 ServerSettings* GetServerSettings() {

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "platform/common.h"
+#include "platform/posix/posix_files.h"
 #include "ui_texts.h"
 
 #include <dirent.h>
@@ -75,6 +76,7 @@ std::string SystemErrorText(unsigned long code) {
         case detail::kErrorFileNotFound: return "File not found.\r\n";
         case detail::kErrorPathNotFound: return "Path not found.\r\n";
         case detail::kErrorAccessDenied: return "Access denied.\r\n";
+        case detail::kErrorOutOfMemory: return "Out of memory.\r\n";
         case detail::kErrorWriteFault: return "Write fault.\r\n";
         case detail::kErrorGenFailure: return "General failure.\r\n";
         case detail::kErrorDiskFull: return "Disk full.\r\n";
@@ -123,25 +125,34 @@ bool CreateFolder(const char* path) {
 }
 
 bool CanOpenForReading(const char* path) {
-    std::FILE* file = std::fopen(HostPath(path).c_str(), "rb");
-    if (file == nullptr) return false;
-    std::fclose(file);
+    unsigned long error = 0;
+    const int fd = detail::OpenRegularFile(HostPath(path), error);
+    if (fd < 0) return false;
+    close(fd);
     return true;
 }
 
 bool ReadFileContents(const char* path, std::string& data) {
     data.clear();
-    std::string host = HostPath(path);
-    std::FILE* file = std::fopen(host.c_str(), "rb");
-    if (file == nullptr) {
-        SetErrnoError(errno, host);
+    unsigned long error = 0;
+    const int fd = detail::OpenRegularFile(HostPath(path), error);
+    if (fd < 0) {
+        t_lastError = error;
         return false;
     }
-    char block[8192];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, got);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
+    char block[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = read(fd, block, sizeof block);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            t_lastError = FromErrno(errno);
+            ok = false;
+        }
+        if (got <= 0) break;
+        data.append(block, static_cast<std::size_t>(got));
+    }
+    close(fd);
     return ok;
 }
 
@@ -153,19 +164,60 @@ bool RemoveFile(const char* path) {
 }
 
 bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
-    const std::string host = HostPath(path);
-    const std::string temporary = host + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    unsigned long error = 0;
+    if (detail::ReplaceHostFile(HostPath(path), static_cast<const char*>(data), size, false, true, error)) return true;
+    t_lastError = error;
+    return false;
+}
+
+namespace detail {
+unsigned long ErrorFromErrno(int error, const std::string& hostPath) {
+    return FromErrno(error, error == ENOENT && !FolderOfExists(hostPath));
+}
+
+int OpenRegularFile(const std::string& hostPath, unsigned long& error) {
+    // Looked at before it is opened, so that a device is not even opened;
+    // the descriptor is checked again, as the path may change in between.
+    struct stat info;
+    if (stat(hostPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        error = kErrorAccessDenied;
+        return -1;
+    }
+    int fd;
+    do {
+        // Without O_NONBLOCK, opening a FIFO waits for a writer.
+        fd = open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        SetErrnoError(errno, temporary);
+        error = ErrorFromErrno(errno, hostPath);
+        return -1;
+    }
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        error = kErrorAccessDenied;
+        return -1;
+    }
+    return fd;
+}
+
+bool ReplaceHostFile(const std::string& hostPath, const char* bytes, std::size_t size, bool keepMode,
+                     bool injectable, unsigned long& error) {
+    const std::string temporary = hostPath + ".tmp";
+    // Always a new file: whatever an earlier run left under that name (or a
+    // link someone put there) is not written through.
+    unlink(temporary.c_str());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = ErrorFromErrno(errno, temporary);
         return false;
     }
-    const char* bytes = static_cast<const char*>(data);
-    unsigned long error = 0;
+    struct stat old;
+    if (keepMode && stat(hostPath.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
+    error = 0;
     for (std::size_t done = 0; error == 0 && done < size;) {
         std::size_t chunk = size - done < ReplaceWriteBlockSize ? size - done : ReplaceWriteBlockSize;
-        if (detail::InjectedWriteFailure()) {
-            error = detail::kErrorDiskFull;
+        if (injectable && InjectedWriteFailure()) {
+            error = kErrorDiskFull;
             break;
         }
         ssize_t written = write(fd, bytes + done, chunk);
@@ -173,21 +225,21 @@ bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
             if (errno == EINTR) continue;
             error = FromErrno(errno);
         } else if (written == 0) {
-            error = detail::kErrorDiskFull;
+            error = kErrorDiskFull;
         } else {
             done += static_cast<std::size_t>(written);
         }
     }
     if (error == 0 && fsync(fd) != 0 && errno != EINVAL) error = FromErrno(errno);
     if (close(fd) != 0 && error == 0) error = FromErrno(errno);
-    if (error == 0 && rename(temporary.c_str(), host.c_str()) != 0) error = FromErrno(errno);
+    if (error == 0 && rename(temporary.c_str(), hostPath.c_str()) != 0) error = FromErrno(errno);
     if (error != 0) {
         unlink(temporary.c_str());
-        t_lastError = error;
         return false;
     }
     return true;
 }
+}  // namespace detail
 
 namespace {
 int FoldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
@@ -242,9 +294,14 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
         if (!WildcardMatch(mask.c_str(), item->d_name) && !ShortNameMatch(mask, item->d_name)) continue;
         FoundEntry entry;
         entry.name = item->d_name;
+        // Through links; one that leads nowhere (or in a circle) is listed
+        // as neither a folder nor a file.
         struct stat info;
         std::string child = hostFolder + "/" + item->d_name;
-        entry.isFolder = stat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        if (stat(child.c_str(), &info) == 0) {
+            entry.isFolder = S_ISDIR(info.st_mode);
+            entry.isFile = S_ISREG(info.st_mode);
+        }
         any = true;
         visit(entry);
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_files.h"
 
 namespace platform {
 
@@ -26,18 +27,11 @@ ReadOnlyFile::~ReadOnlyFile() { Close(); }
 bool ReadOnlyFile::Open(const char* path, bool sequentialScan) {
     Close();
     if (!path) return false;
-    const std::string hostPath = HostPath(path);
-    int fd;
-    do {
-        fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    // CreateFileA with OPEN_EXISTING gives no file to read for a folder; a
+    // FIFO or a device is no archive either, and must not hold us up.
+    unsigned long error = 0;
+    const int fd = detail::OpenRegularFile(HostPath(path), error);
     if (fd < 0) return false;
-    struct stat info;
-    // CreateFileA with OPEN_EXISTING on a folder does not give a file to read.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
     if (sequentialScan) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     handle_ = Slot(fd);
     return true;

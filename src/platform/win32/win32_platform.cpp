@@ -27,6 +27,11 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
     return WritePrivateProfileStringA(section, key, value, path) != 0;
 }
 
+// The system keeps profile files in memory itself.
+ProfileSession::ProfileSession(const char*) {}
+ProfileSession::~ProfileSession() {}
+bool ProfileSession::Commit() { return true; }
+
 unsigned long LastErrorCode() { return GetLastError(); }
 void SetLastErrorCode(unsigned long code) { SetLastError(code); }
 
@@ -144,6 +149,7 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
         FoundEntry entry;
         entry.name = data.cFileName;
         entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isFile = (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
         visit(entry);
     } while (FindNextFileA(find, &data));
     FindClose(find);

@@ -8,8 +8,17 @@
 
 #include "discovery_fixture.h"
 #include "core/discovery/map_discovery.h"
+#include "core/discovery/mod_discovery.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "unit/support/bounded_call.h"
+#endif
 
 namespace {
 
@@ -193,3 +202,36 @@ TEST(MapDiscoveryEdges, CurrentFolderAndDocumentsFolderAreTheDefaults) {
     std::filesystem::current_path(before);
     EXPECT_EQ(ListTexts(list), (Names{"maps/here", "m/own.bsp"}));
 }
+
+#if !defined(_WIN32)
+// A FIFO named like an archive, links that lead nowhere or in a circle named
+// like maps or description files: discovery neither waits on them nor lists
+// them.
+TEST(MapDiscoveryEdges, EntriesThatAreNoFilesAreNoMapsAndMakeNoMods) {
+    FixtureFolder game;
+    FixtureFolder user;
+    game.WriteArchive("main\\game.rez", {"maps/dm/alpha.bsp"});
+    game.MakeFolder("mainmp\\maps\\dm");
+    game.WriteFile("mainmp\\maps\\dm\\real.bsp");
+    const std::string pipe = game.HostPathOf("main\\pipe.rez").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    ASSERT_EQ(symlink("nowhere.bsp", game.HostPathOf("mainmp\\maps\\dm\\gone.bsp").c_str()), 0);
+    ASSERT_EQ(symlink("loop.bsp", game.HostPathOf("mainmp\\maps\\dm\\loop.bsp").c_str()), 0);
+    user.WriteFile("moddir\\Real\\moddesc.xml");
+    user.MakeFolder("moddir\\Gone");
+    ASSERT_EQ(symlink("nowhere.xml", user.HostPathOf("moddir\\Gone\\moddesc.xml").c_str()), 0);
+    user.MakeFolder("moddir\\Pipe");
+    ASSERT_EQ(mkfifo(user.HostPathOf("moddir\\Pipe\\moddesc.xml").c_str(), 0666), 0);
+    ASSERT_EQ(symlink("NoSuchFolder", user.HostPathOf("moddir\\Link").c_str()), 0);
+
+    const auto release = [&] {
+        const int fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) close(fd);
+    };
+    EXPECT_EQ(WithinTenSeconds<Names>([&] { return Discover(SourcesIn(game, user), 0, ""); }, release),
+              (Names{"maps/dm/alpha.bsp", "maps/dm/real"}));
+    UniqueTextList mods;
+    FillModsFound(user.PathOf("moddir"), mods);
+    EXPECT_EQ(ListTexts(mods), (Names{"Real"}));
+}
+#endif

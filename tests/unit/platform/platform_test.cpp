@@ -8,6 +8,14 @@
 #include "platform/test_hooks.h"
 #include "test_support.h"
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "bounded_call.h"
+#endif
+
 using Platform = CoreTest;
 
 namespace {
@@ -113,3 +121,55 @@ TEST(MessageBoxes, TheHookReceivesOwnerTextCaptionAndStyleAndAnswers) {
         return 1;
     });
 }
+
+#if !defined(_WIN32)
+// A FIFO, links that lead nowhere or in a circle, and a folder, where files
+// are expected: nothing waits, nothing passes for a file.
+TEST_F(Platform, FilesThatAreNoFilesNeitherHoldUpNorPassForFiles) {
+    const std::string pipe = root_ + "\\pipe.rez";
+    const std::string hostPipe = platform::HostPath(pipe.c_str());
+    ASSERT_EQ(mkfifo(hostPipe.c_str(), 0666), 0);
+    ASSERT_EQ(symlink("nowhere.bsp", platform::HostPath((root_ + "\\gone.bsp").c_str()).c_str()), 0);
+    ASSERT_EQ(symlink("loop.bsp", platform::HostPath((root_ + "\\loop.bsp").c_str()).c_str()), 0);
+    ASSERT_TRUE(platform::CreateFolder((root_ + "\\folder.rez").c_str()));
+    WriteBytes(root_ + "\\real.bsp", "[S]\r\nk=v\r\n");
+
+    std::vector<std::string> kinds;
+    platform::FindEntries((root_ + "\\*.*").c_str(), [&](const platform::FoundEntry& entry) {
+        const char* kind = entry.isFolder ? " folder" : entry.isFile ? " file" : " other";
+        if (entry.name[0] != '.') kinds.push_back(entry.name + kind);
+    });
+    std::sort(kinds.begin(), kinds.end());
+    EXPECT_EQ(kinds, (std::vector<std::string>{"Documents folder", "folder.rez folder", "gone.bsp other",
+                                               "loop.bsp other", "pipe.rez other", "real.bsp file"}));
+
+    // Opening the FIFO's writing end lets a reader that waits for one go on.
+    const auto release = [&] {
+        const int fd = open(hostPipe.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) close(fd);
+    };
+    for (const char* name : {"pipe.rez", "gone.bsp", "loop.bsp", "folder.rez", "real.bsp"}) {
+        SCOPED_TRACE(name);
+        const std::string path = root_ + "\\" + name;
+        const bool real = std::string(name) == "real.bsp";
+        EXPECT_EQ(WithinTenSeconds<bool>([&] { return platform::CanOpenForReading(path.c_str()); }, release), real);
+        std::string data;
+        EXPECT_EQ(WithinTenSeconds<bool>([&] { return platform::ReadFileContents(path.c_str(), data); }, release),
+                  real);
+        EXPECT_EQ(WithinTenSeconds<bool>([&] { return platform::ReadOnlyFile().Open(path.c_str()); }, release), real);
+        char value[8];
+        const auto read = [&] { return platform::ReadProfileString("S", "k", "-", value, sizeof value, path.c_str()); };
+        EXPECT_EQ(WithinTenSeconds<unsigned long>(read, release), 1u);
+        EXPECT_STREQ(value, real ? "v" : "-");
+    }
+    // A write refuses what is no file rather than replacing it.
+    for (const char* name : {"pipe.rez", "folder.rez"}) {
+        const std::string path = root_ + "\\" + name;
+        EXPECT_FALSE(platform::WriteProfileString("S", "k", "w", path.c_str())) << name;
+        EXPECT_EQ(platform::LastErrorCode(), 5u) << name;  // ERROR_ACCESS_DENIED
+    }
+    struct stat info;
+    ASSERT_EQ(lstat(hostPipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+#endif

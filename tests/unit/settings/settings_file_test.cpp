@@ -13,6 +13,14 @@
 #include "core/common/user_folder.h"
 #include "test_support.h"
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+#endif
+
 namespace {
 
 std::uint32_t Bits(float value) {
@@ -488,3 +496,42 @@ TEST(SettingsText, DecodingAnyValueStaysInsideTheField) {
         }
     }
 }
+
+#if !defined(_WIN32)
+// The POSIX platform writes a save once, at its end, through a new file
+// beside the old one; when that cannot be made, the save is reported once
+// and the old file stays whole. (Windows writes in place.)
+TEST_F(SettingsFile, ASaveThatCannotReplaceTheFileIsReportedOnceAndKeepsIt) {
+    const std::string old = "[Basic]\r\nGameType=0\r\n";
+    WriteBytes(UserFile("Servolt.ini"), old);
+    ASSERT_TRUE(platform::CreateFolder(UserFile("Servolt.ini.tmp").c_str()));
+    settings_->WriteSettings();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text.rfind("WriteSettingsString failed with error ", 0), 0u) << boxes_[0].text;
+    EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")), old);
+
+    platform::RemoveFile(UserFile("Servolt.ini.tmp").c_str());
+    rmdir(platform::HostPath(UserFile("Servolt.ini.tmp").c_str()).c_str());
+    boxes_.clear();
+    settings_->WriteSettings();
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")).substr(0, 41), "[Basic]\r\nGameType=2\r\nServerName=Nameless ");
+}
+
+// A file read before is read again when it changed, even with its size and
+// time put back as they were.
+TEST_F(SettingsFile, AFileChangedBehindTheReadersBackIsReadAgain) {
+    const std::string path = UserFile("Servolt.ini");
+    const std::string host = platform::HostPath(path.c_str());
+    const timespec anHourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    char value[8];
+    for (const char* digit : {"1", "2", "3"}) {
+        WriteBytes(path, std::string("[Basic]\r\nGameType=") + digit + "\r\n");
+        ASSERT_EQ(utimensat(AT_FDCWD, host.c_str(), anHourAgo, 0), 0);
+        platform::ReadProfileString("Basic", "GameType", "", value, sizeof value, path.c_str());
+        EXPECT_STREQ(value, digit);
+        settings_->ReadSettings();
+        EXPECT_EQ(settings_->GameType, std::atoi(digit));
+    }
+}
+#endif

@@ -89,20 +89,22 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
     std::fclose(file);
 }
 
-std::string GoldenPath(const std::string& name) {
+std::string TestDataPath(const std::string& relative) {
     const char* source = std::getenv("SERVOLT_SOURCE_DIR");
     std::string folder;
     if (source && *source) {
-        folder = std::string(source) + "/tests/unit/servercfg";
+        folder = std::string(source) + "/tests/unit";
     } else {
-        folder = __FILE__;  // support/ lies beside servercfg/, which holds the golden folder
-        folder = folder.substr(0, folder.find_last_of("/\\")) + "/../servercfg";
+        folder = __FILE__;  // support/ lies in tests/unit
+        folder = folder.substr(0, folder.find_last_of("/\\")) + "/..";
     }
 #if defined(_WIN32)
     if (!folder.empty() && folder[0] == '/') folder = "Z:" + folder;  // Wine's view of the host
 #endif
-    return folder + "/golden/" + name;
+    return folder + "/" + relative;
 }
+
+std::string GoldenPath(const std::string& name) { return TestDataPath("servercfg/golden/" + name); }
 
 std::string ReadGolden(const std::string& name) {
     std::string data;

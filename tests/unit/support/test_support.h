@@ -22,6 +22,8 @@ std::string ReadBytes(const std::string& path);  // "" when missing
 bool FileExists(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
+// A file of the unit tests' sources, by its path below tests/unit.
+std::string TestDataPath(const std::string& relative);
 // Folder of the expected files.
 std::string GoldenPath(const std::string& name);
 std::string ReadGolden(const std::string& name);
