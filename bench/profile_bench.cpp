@@ -74,12 +74,9 @@ std::string RecordLines(int section) {
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         if (static_cast<int>(keys[i].section) != section) continue;
         lines += keys[i].key;
-        switch (keys[i].kind) {
-            case SettingKind::Text: lines += "=some text of the operator\r\n"; break;
-            case SettingKind::Int: lines += "=42\r\n"; break;
-            case SettingKind::Float: lines += "=2.500000\r\n"; break;
-            case SettingKind::Bool: lines += "=1\r\n"; break;
-        }
+        static const char* const kValues[] = {"=some text of the operator\r\n", "=42\r\n", "=2.500000\r\n",
+                                              "=1\r\n"};  // by kind: text, integer, float, flag
+        lines += kValues[static_cast<int>(keys[i].field.kind)];
     }
     return lines;
 }

@@ -176,24 +176,17 @@ const SettingKey* KeyNamed(const std::string& name) {
     return nullptr;
 }
 
-unsigned char* FieldOf(ServerSettings& settings, const SettingKey& key) {
-    return reinterpret_cast<unsigned char*>(&settings) + key.offset;
+std::string ValueText(const char (&text)[kSettingsTextSize]) { return Escape(text); }
+std::string ValueText(std::int32_t value) { return std::to_string(value); }
+std::string ValueText(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
 }
+std::string ValueText(bool value) { return value ? "1" : "0"; }
 
 std::string FieldText(ServerSettings& settings, const SettingKey& key) {
-    const unsigned char* field = FieldOf(settings, key);
-    char text[32];
-    switch (key.kind) {
-        case SettingKind::Text: return Escape(reinterpret_cast<const char*>(field));
-        case SettingKind::Int:
-            std::snprintf(text, sizeof text, "%d", *reinterpret_cast<const std::int32_t*>(field));
-            break;
-        case SettingKind::Float:
-            std::snprintf(text, sizeof text, "%.9g", *reinterpret_cast<const float*>(field));
-            break;
-        case SettingKind::Bool: return *reinterpret_cast<const bool*>(field) ? "1" : "0";
-    }
-    return text;
+    return VisitField(settings, key.field, [](const auto& value) { return ValueText(value); });
 }
 
 // Sets fields from "Key=value" lines; "~" stands for the default.
@@ -206,10 +199,9 @@ void Apply(ServerSettings& settings, const std::vector<std::string>& lines) {
         ASSERT_TRUE(equals != std::string::npos && key != nullptr) << "bad expectation line: " << line;
         const std::string value = line.substr(equals + 1);
         if (value == "~") {
-            std::memcpy(FieldOf(settings, *key), FieldOf(defaults, *key),
-                        key->kind == SettingKind::Text   ? kSettingsTextSize
-                        : key->kind == SettingKind::Bool ? 1
-                                                         : 4);
+            // The same field of the defaults, by the same handle.
+            const unsigned char* from = reinterpret_cast<const unsigned char*>(&defaults) + key->field.offset;
+            VisitField(settings, key->field, [&](auto& field) { std::memcpy(&field, from, sizeof field); });
         } else {
             // {N*c} here; SetField takes the other escapes.
             std::string expanded;
@@ -290,7 +282,7 @@ protected:
             }
         }
         EXPECT_TRUE(differences.empty()) << differences << "\nas read:\n[" << name << "]" << block;
-        EXPECT_TRUE(boxes_.empty());
+        EXPECT_TRUE(notices_.empty());
     }
 
     // Runs the case's script; gives what its reads got, in the

@@ -506,15 +506,15 @@ TEST_F(SettingsFile, ASaveThatCannotReplaceTheFileIsReportedOnceAndKeepsIt) {
     WriteBytes(UserFile("Servolt.ini"), old);
     ASSERT_TRUE(platform::CreateFolder(UserFile("Servolt.ini.tmp").c_str()));
     settings_->WriteSettings();
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text.rfind("WriteSettingsString failed with error ", 0), 0u) << boxes_[0].text;
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].text.rfind("WriteSettingsString failed with error ", 0), 0u) << notices_[0].text;
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")), old);
 
     platform::RemoveFile(UserFile("Servolt.ini.tmp").c_str());
     rmdir(platform::HostPath(UserFile("Servolt.ini.tmp").c_str()).c_str());
-    boxes_.clear();
+    notices_.clear();
     settings_->WriteSettings();
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(notices_.empty());
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")).substr(0, 41), "[Basic]\r\nGameType=2\r\nServerName=Nameless ");
 }
 
