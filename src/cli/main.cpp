@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli_places.h"
+#include "cli/run_command.h"
 #include "core/check/config_check.h"
 #include "core/common/notice.h"
 #include "core/common/user_folder.h"
@@ -181,6 +182,12 @@ int main(int argc, char** argv) {
     mods->add_flag("--json", json, "print a JSON array");
     addPrefix(mods);
 
+    RunOptions runOptions;
+    CLI::App* run = AddRunCommand(app, runOptions);
+    addIni(run);
+    run->add_option("--game", places.game, "game folder, where vantrel_server.exe is (default: the current folder)");
+    addPrefix(run);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -197,5 +204,6 @@ int main(int argc, char** argv) {
     if (*write) return RunWrite(places, toStdout);
     if (*check) return RunCheck(places, json);
     if (*maps) return RunMaps(places, json);
+    if (*run) return RunServer(places, runOptions, [&places] { return RunWrite(places, false); });
     return RunMods(places, json);
 }
