@@ -62,12 +62,32 @@ bool RunLog::Append(const std::string& bytes) {
         Fail("cannot open it again");
         return false;
     }
-    if (size_ >= maxSize_ && Rotate()) size_ = 0;
-    if (!file_.Write(bytes.data(), bytes.size())) {
-        Fail("cannot append to it");
-        return false;
+    // No file grows past the limit: what does not fit goes to the next one,
+    // cut after its last whole line that fits (mid-line only when not even
+    // one line fits an empty file).
+    std::size_t from = 0;
+    while (from < bytes.size()) {
+        std::size_t take = bytes.size() - from;
+        if (size_ + take > maxSize_) {
+            const std::size_t room = size_ < maxSize_ ? static_cast<std::size_t>(maxSize_ - size_) : 0;
+            const std::size_t lineEnd = room == 0 ? std::string::npos : bytes.rfind('\n', from + room - 1);
+            take = lineEnd != std::string::npos && lineEnd >= from ? lineEnd + 1 - from : size_ == 0 ? room : 0;
+            if (take == 0) {
+                if (!Rotate()) {
+                    take = bytes.size() - from;  // it cannot be rotated: the file grows instead
+                } else {
+                    size_ = 0;
+                    continue;
+                }
+            }
+        }
+        if (!file_.Write(bytes.data() + from, take)) {
+            Fail("cannot append to it");
+            return false;
+        }
+        size_ += take;
+        from += take;
     }
-    size_ += bytes.size();
     return true;
 }
 

@@ -3,9 +3,10 @@
 //
 // Every write is an append to the open file, never a rewrite of the whole:
 // the log grows while the server runs, an operator may be reading it, and a
-// crash of the supervisor must lose nothing already written. When the file
-// has reached its size limit it becomes FILE.1 (FILE.1 becomes FILE.2, and
-// so on; FILE.5, the oldest, is dropped) and a new FILE is begun.
+// crash of the supervisor must lose nothing already written. No file grows
+// past the size limit: when the next line does not fit, the file becomes
+// FILE.1 (FILE.1 becomes FILE.2, and so on; FILE.5, the oldest, is dropped)
+// and a new FILE is begun.
 //
 // Line ends are CR LF throughout, as a Windows program's text files are: a
 // LF the server writes without a CR before it gets one; a CR LF stays as it

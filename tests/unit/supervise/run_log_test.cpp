@@ -78,9 +78,11 @@ TEST_F(RunLogTest, RotationKeepsFiveFilesAndTheNewestBytesInOrder) {
             const std::string rotated = Path("server.log." + std::to_string(n));
             if (!FileExists(rotated)) continue;
             const std::string bytes = ReadBytes(rotated);
-            // Full when rotated, and by no more than one write.
-            EXPECT_GE(bytes.size(), maxSize);
-            EXPECT_LT(bytes.size(), maxSize + 48);
+            // Never past the limit, and rotated only when the next line did
+            // not fit (the longest is 47 bytes).
+            EXPECT_LE(bytes.size(), maxSize);
+            EXPECT_GT(bytes.size(), maxSize - 47);
+            EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
             kept += bytes;
         }
         kept += ReadBytes(Path());
@@ -89,6 +91,16 @@ TEST_F(RunLogTest, RotationKeepsFiveFilesAndTheNewestBytesInOrder) {
     }
     EXPECT_TRUE(FileExists(Path("server.log.5")));
     EXPECT_EQ(log.Failure(), "");
+}
+
+TEST_F(RunLogTest, ALineLongerThanTheLimitIsCutAcrossFiles) {
+    RunLog log;
+    ASSERT_TRUE(log.Open(Path(), 8));
+    ASSERT_TRUE(log.WriteOutput("ab\n0123456789abcdef\n", 20));
+    EXPECT_EQ(ReadBytes(Path("server.log.3")), "ab\r\n");
+    EXPECT_EQ(ReadBytes(Path("server.log.2")), "01234567");
+    EXPECT_EQ(ReadBytes(Path("server.log.1")), "89abcdef");
+    EXPECT_EQ(ReadBytes(Path()), "\r\n");
 }
 
 TEST_F(RunLogTest, ARotationThatCannotRenameKeepsAppendingAndTellsWhy) {
