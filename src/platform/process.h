@@ -87,7 +87,8 @@ private:
 
 // ---- The operator's requests to stop -------------------------------------
 // From now on Ctrl+C, Ctrl+Break, closing the console and system shutdown
-// (Windows), or SIGINT, SIGTERM and SIGHUP (POSIX), no longer end this
+// (Windows), or SIGINT, SIGTERM and SIGHUP (POSIX; SIGINT and SIGHUP only
+// when this process was not started with them ignored), no longer end this
 // process but are recorded as a request to stop.
 void CatchStopRequests();
 bool StopRequested();

@@ -33,9 +33,12 @@ def lines(err):
 class Running:
     """A supervisor started in the background; its output read as it comes."""
 
-    def __init__(self, command, env, cwd):
+    def __init__(self, command, env, cwd, ignore=()):
+        def ignored():  # as nohup leaves them
+            for number in ignore:
+                signal.signal(number, signal.SIG_IGN)
         self.process = subprocess.Popen(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=ignored)
         self.out, self.err = bytearray(), bytearray()
         self.lock = threading.Lock()
         self.readers = [threading.Thread(target=self._read, args=(s, b), daemon=True)
@@ -112,8 +115,8 @@ class Run(unittest.TestCase):
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
         return done.returncode, done.stdout, lines(done.stderr)
 
-    def start_cli(self, *args, env=None):
-        return Running(self.command(args), self.environment(env), self.root)
+    def start_cli(self, *args, env=None, ignore=()):
+        return Running(self.command(args), self.environment(env), self.root, ignore)
 
     def runs(self):
         """How many times the fake server started."""
@@ -214,6 +217,21 @@ class Run(unittest.TestCase):
                 self.started, "stopping (%s): asked the server to end, waiting up to 10.0 s" % name,
                 "ended with code 0 after T", "stopped"])
             self.assertLess(time.monotonic() - began, 9)  # well inside the grace
+
+    def test_sighup_stops_unless_it_was_ignored(self):
+        if self.wine:
+            self.skipTest("no hang-up signal on Windows")
+        for ignore in ((), (signal.SIGHUP,)):
+            running = self.start_cli("--no-write", "--", "hang", ignore=ignore)
+            running.wait_for("out", "fake: started")
+            running.process.send_signal(signal.SIGHUP)
+            if ignore:
+                time.sleep(0.3)
+                self.assertIsNone(running.process.poll())
+                running.process.send_signal(signal.SIGTERM)
+            code, out, err = running.finish()
+            self.assertEqual(code, 0, err)
+            self.assertIn("stopping (%s)" % ("SIGTERM" if ignore else "SIGHUP"), err)
 
     def test_a_server_that_ignores_the_stop_is_ended_after_the_grace(self):
         how, name = (signal.SIGINT, "Ctrl+C") if self.wine else (signal.SIGTERM, "SIGTERM")
@@ -368,25 +386,26 @@ class Run(unittest.TestCase):
     # ---- writing first
 
     def test_writes_the_configuration_first_and_passes_the_prefix_to_the_launcher(self):
+        if self.wine:
+            # It would write into the user folder of the prefix that every
+            # test under Wine shares, and cli_tests reads; the writing is
+            # servolt-cli write's, tested there.
+            self.skipTest("the Wine user folder is the shared prefix's")
         with open(os.path.join(self.root, "map.ini"), "wb") as f:
             f.write(b"[Maps]\r\nMapName=maps/dm/x\r\n")
         with open(os.path.join(self.root, "none.ini"), "wb") as f:
             f.write(b"[Maps]\r\nMapName=\r\nMapRotationList=\r\n")
-        if self.wine:
-            code, _, err = self.run_cli("--ini", self.path("map.ini"), "--restart", "never")
-            self.assertEqual((code, self.events(err)), (0, [self.started, "ended with code 0 after T"]))
-        else:
-            prefix = os.path.join(self.root, "prefix")
-            user = os.path.join(prefix, "drive_c", "users", "operator", "Documents", "Brenmoor", "Vantrel(tm)")
-            os.makedirs(user)
-            code, out, err = self.run_cli("--ini", "map.ini", "--prefix", "prefix", "--restart", "never",
-                                          env={"USER": "operator"})
-            self.assertEqual(code, 0, err)
-            with open(os.path.join(user, "server.cfg"), "rb") as f:
-                self.assertTrue(b'\r\nmap "maps/dm/x"\r\n' in f.read())
-            self.assertIn(("WINEPREFIX [%s]" % prefix).encode(), out)  # made absolute
-        code, _, err = self.run_cli("--ini", self.path("none.ini"), "--restart", "never",
-                                    env=None if self.wine else {"USER": "operator", "WINEPREFIX": prefix})
+        prefix = os.path.join(self.root, "prefix")
+        user = os.path.join(prefix, "drive_c", "users", "operator", "Documents", "Brenmoor", "Vantrel(tm)")
+        os.makedirs(user)
+        code, out, err = self.run_cli("--ini", "map.ini", "--prefix", "prefix", "--restart", "never",
+                                      env={"USER": "operator"})
+        self.assertEqual((code, self.events(err)), (0, [self.started, "ended with code 0 after T"]))
+        with open(os.path.join(user, "server.cfg"), "rb") as f:
+            self.assertTrue(b'\r\nmap "maps/dm/x"\r\n' in f.read())
+        self.assertIn(("WINEPREFIX [%s]" % prefix).encode(), out)  # made absolute
+        code, _, err = self.run_cli("--ini", "none.ini", "--restart", "never",
+                                    env={"USER": "operator", "WINEPREFIX": prefix})
         self.assertEqual(code, 0, err)
         self.assertEqual(self.events(err)[0], "warning: neither a start map nor a rotation is set; give the server "
                                               "one at its console (map <mapname>, sv_maplist <maps>)")

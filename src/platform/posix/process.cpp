@@ -284,7 +284,13 @@ ProcessEnd ChildProcess::End() const { return state_->end; }
 
 void CatchStopRequests() {
     EnsureWakePipe();
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) Install(s, OnStopSignal);
+    Install(SIGTERM, OnStopSignal);
+    // SIGINT and SIGHUP stay ignored when they were, as nohup and a shell's
+    // background jobs want: closing that terminal must not stop the server.
+    for (int s : {SIGINT, SIGHUP}) {
+        struct sigaction now = {};
+        if (sigaction(s, nullptr, &now) != 0 || now.sa_handler != SIG_IGN) Install(s, OnStopSignal);
+    }
 }
 
 bool StopRequested() { return g_stopSignal != 0; }
