@@ -15,7 +15,7 @@
 //   window        (Windows) own a hidden top-level window that WM_CLOSE ends
 //
 // It says how it was started on its first line: "fake: started pid N ..."
-// with its arguments (on Windows the command line byte for byte), its folder
+// with its arguments (each in brackets; on Windows the command line byte for byte), its folder
 // and WINEPREFIX. While it runs it appends a dot to alive.txt in its folder
 // every 50 ms, so a test can tell that it is gone even under Wine, where its
 // process id means nothing to the host. Asked to stop, it prints
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     std::string args;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
-        args += (i > 1 ? " " : "") + word;
+        args += (i > 1 ? "] [" : "[") + word + (i + 1 == argc ? "]" : "");
         const auto value = [&](const char* key) -> const char* {
             const std::size_t n = std::strlen(key);
             return word.compare(0, n, key) == 0 ? word.c_str() + n : nullptr;
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
                       nullptr, windowClass.hInstance, nullptr);
     }
 #else
-    const std::string started = "args [" + args + "]";
+    const std::string started = "args " + args;
     struct sigaction action = {};
     action.sa_handler = ignoreStop ? SIG_IGN : OnSignal;
     sigaction(SIGTERM, &action, nullptr);

@@ -141,16 +141,18 @@ class Run(unittest.TestCase):
     # ---- restart policies
 
     def test_never_starts_the_server_once_as_the_window_does_and_returns_its_code(self):
-        code, out, err = self.run_cli("--no-write", "--restart", "never", "--", "exit=3", "print=2", "stderr")
+        code, out, err = self.run_cli("--no-write", "--restart", "never", "--", "exit=3", "print=2", "stderr",
+                                      'say "two words"')
         self.assertEqual(code, 3, err)
         self.assertEqual(self.events(err), [self.started, "ended with code 3 after T"])
         first = out.split(self.newline)[0].decode("latin-1")
         if self.wine:
             # The window's command line, byte for byte, in the game folder.
-            self.assertIn("command line [ +exec server.cfg exit=3 print=2 stderr] folder [%s]" % self.path("game"),
-                          first)
+            self.assertIn(r'command line [ +exec server.cfg exit=3 print=2 stderr "say \"two words\""] folder [%s]'
+                          % self.path("game"), first)
         else:
-            self.assertIn("args [+exec server.cfg exit=3 print=2 stderr] folder [%s]" % self.game, first)
+            self.assertIn('args [+exec] [server.cfg] [exit=3] [print=2] [stderr] [say "two words"] folder [%s]'
+                          % self.game, first)
         # Standard output and error of the server, passed on unchanged.
         for line in (b"fake: line 1 of 2", b"fake: line 2 of 2", b"fake: on standard error"):
             self.assertIn(line + self.newline, out)
@@ -160,6 +162,25 @@ class Run(unittest.TestCase):
         self.assertEqual(code, 5 if self.wine else 128 + signal.SIGSEGV)  # Wine: 0xC0000005 cut to 8 bits
         self.assertEqual(self.events(err)[1], "ended with code 0xC0000005 after T" if self.wine
                          else "ended by signal %d after T" % signal.SIGSEGV)
+
+    def test_a_launcher_gets_the_server_s_path_and_the_arguments(self):
+        if self.wine:
+            # A program that only says how it was started stands in for the launcher.
+            shutil.copy(ARGS.fake, os.path.join(self.root, "launcher.exe"))
+            code, out, err = self.run_cli("--no-write", "--restart", "never", "--launcher",
+                                          self.path("launcher.exe"), "--", "exit=0", "a b")
+            self.assertEqual(code, 0, err)
+            self.assertIn('command line [%s %s\\vantrel_server.exe +exec server.cfg exit=0 "a b"]'
+                          % (self.path("launcher.exe"), self.path("game")), out.decode("latin-1"))
+            self.assertIn("started vantrel_server.exe through %s (pid " % self.path("launcher.exe"), err)
+            return
+        with open(self.launcher, "w") as f:  # says what it got, then runs it
+            f.write('#!/bin/sh\nprintf "launcher [%s]\\n" "$@"\nexec "$@"\n')
+        code, out, err = self.run_cli("--no-write", "--restart", "never", "--", "exit=0", "a b")
+        self.assertEqual(code, 0, err)
+        self.assertTrue(out.startswith(("launcher [%s]\nlauncher [+exec]\nlauncher [server.cfg]\nlauncher [exit=0]\n"
+                                        "launcher [a b]\nfake: started" % os.path.join(self.game, "vantrel_server.exe"))
+                                       .encode()), out)
 
     def test_on_failure_restarts_with_growing_waits_until_a_clean_end(self):
         code, _, err = self.run_cli("--no-write", "--", "exit=0")
