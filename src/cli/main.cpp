@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/cli_places.h"
+#include "cli/run_command.h"
 #include "core/check/config_check.h"
 #include "core/common/notice.h"
 #include "core/common/user_folder.h"
@@ -175,7 +176,7 @@ int RunCheck(const CliPlaces& places, bool json) {
 
 int main(int argc, char** argv) {
     CLI::App app{"Vantrel(tm) Server Launch Utility, command line: writes, imports and checks the "
-                 "dedicated server's configuration without a window.",
+                 "dedicated server's configuration, and runs the server, without a window.",
                  kProgram};
     app.set_version_flag("--version", std::string(kProgram) + " " SERVOLT_VERSION);
     app.require_subcommand(1);
@@ -225,6 +226,12 @@ int main(int argc, char** argv) {
     mods->add_flag("--json", json, "print a JSON array");
     addPrefix(mods);
 
+    RunOptions runOptions;
+    CLI::App* run = AddRunCommand(app, runOptions);
+    addIni(run);
+    run->add_option("--game", places.game, "game folder, where vantrel_server.exe is (default: the current folder)");
+    addPrefix(run);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -243,5 +250,6 @@ int main(int argc, char** argv) {
     if (*import) return RunImport(places, serverCfg, dryRun);
     if (*check) return RunCheck(places, json);
     if (*maps) return RunMaps(places, json);
+    if (*run) return RunServer(places, runOptions, [&places] { return RunWrite(places, false); });
     return RunMods(json);
 }

@@ -14,6 +14,12 @@ bool QuerySystemDocumentsFolder(std::string& folder);
 // True when the block write being made now is the one a test asked to fail.
 bool InjectedWriteFailure();
 
+#if !defined(_WIN32)
+// Sets LastErrorCode() to the Windows code for an errno of a call on
+// `hostPath` (a missing folder on the way gives "path not found").
+void SetLastErrorFromErrno(int error, const std::string& hostPath);
+#endif
+
 // Windows error codes that both implementations report.
 constexpr unsigned long kErrorFileNotFound = 2;
 constexpr unsigned long kErrorPathNotFound = 3;

@@ -122,6 +122,34 @@ private:
     void* handle_ = nullptr;  // HANDLE on Windows, a FILE* or fd box elsewhere
 };
 
+// ---- Appending to a file (CreateFileA with FILE_APPEND_DATA) -------------
+// Every write lands at the end of the file as it is then, whoever else
+// appends; readers may open the file meanwhile.
+class AppendOnlyFile {
+public:
+    AppendOnlyFile() = default;
+    ~AppendOnlyFile();
+    AppendOnlyFile(const AppendOnlyFile&) = delete;
+    AppendOnlyFile& operator=(const AppendOnlyFile&) = delete;
+
+    // Opens `path`, creating it when missing. False (LastErrorCode() tells
+    // why) when it cannot be.
+    bool Open(const char* path);
+    void Close();
+    bool IsOpen() const;
+    // Size of the file in bytes; 0 when not open.
+    std::uint64_t Size() const;
+    // False, with LastErrorCode(), unless all `size` bytes were written.
+    bool Write(const void* data, std::size_t size);
+
+private:
+    void* handle_ = nullptr;  // HANDLE on Windows, an fd box elsewhere
+};
+
+// MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING): renames a file, over
+// `to` when it exists.
+bool MoveFileReplacing(const char* from, const char* to);
+
 // A critical section (CRITICAL_SECTION on Windows, a mutex elsewhere).
 class Lock {
 public:

@@ -52,6 +52,10 @@ void SetErrnoError(int error, const std::string& hostPath) {
 }
 }  // namespace
 
+namespace detail {
+void SetLastErrorFromErrno(int error, const std::string& hostPath) { SetErrnoError(error, hostPath); }
+}  // namespace detail
+
 namespace posix {
 void SetDriveRootForTests(const char* folder) { g_driveRoot = folder && *folder ? folder : "/"; }
 }  // namespace posix

@@ -1,0 +1,36 @@
+// servolt-cli run: writes the configuration, starts the server as Launch
+// Server does (through Wine on Linux), starts it again when it ends by the
+// restart policy, passes its output on and stops it on the operator's word.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_places.h"
+
+namespace CLI {
+class App;
+}
+
+struct RunOptions {
+    bool noWrite = false;
+    std::string restart = "on-failure";
+    int maxRestarts = 5;
+    double within = 300;  // seconds
+    double grace = 10;    // seconds
+    std::string log;
+    double logMaxSize = 10;  // MB of 1,048,576 bytes
+    std::string launcher;    // empty: wine on Linux, none on Windows
+    std::vector<std::string> serverArguments;
+};
+
+// Adds the subcommand with its own options; the caller adds --ini, --game
+// and --prefix as for the other commands.
+CLI::App* AddRunCommand(CLI::App& app, RunOptions& options);
+
+// Runs the command: 0 once stopped by the operator or (on-failure) after a
+// clean end, the server's exit code with --restart never, 1 after a crash
+// loop, 2 when nothing could be started. `writeFiles` writes server.cfg and
+// usedmods.cfg as `servolt-cli write` does and returns its exit code.
+int RunServer(const CliPlaces& places, const RunOptions& options, const std::function<int()>& writeFiles);

@@ -1,0 +1,78 @@
+// POSIX stand-in for appending with CreateFileA(FILE_APPEND_DATA) and for
+// MoveFileExA(MOVEFILE_REPLACE_EXISTING).
+#include <cerrno>
+#include <cstdint>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/common.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+// As in ReadOnlyFile: the descriptor is kept as fd + 1, a null slot is "not open".
+inline int Descriptor(void* handle) { return int(reinterpret_cast<std::intptr_t>(handle)) - 1; }
+inline void* Slot(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1); }
+
+}  // namespace
+
+AppendOnlyFile::~AppendOnlyFile() { Close(); }
+
+bool AppendOnlyFile::Open(const char* path) {
+    Close();
+    if (!path) return false;
+    const std::string host = HostPath(path);
+    int fd;
+    do {
+        fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        detail::SetLastErrorFromErrno(errno, host);
+        return false;
+    }
+    handle_ = Slot(fd);
+    return true;
+}
+
+void AppendOnlyFile::Close() {
+    if (!handle_) return;
+    ::close(Descriptor(handle_));
+    handle_ = nullptr;
+}
+
+bool AppendOnlyFile::IsOpen() const { return handle_ != nullptr; }
+
+std::uint64_t AppendOnlyFile::Size() const {
+    struct stat info;
+    if (!handle_ || ::fstat(Descriptor(handle_), &info) != 0 || info.st_size < 0) return 0;
+    return std::uint64_t(info.st_size);
+}
+
+bool AppendOnlyFile::Write(const void* data, std::size_t size) {
+    if (!handle_) return false;
+    const char* from = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(Descriptor(handle_), from, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            detail::SetLastErrorFromErrno(n < 0 ? errno : ENOSPC, "");
+            return false;
+        }
+        from += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+bool MoveFileReplacing(const char* from, const char* to) {
+    const std::string host = HostPath(to);
+    if (::rename(HostPath(from).c_str(), host.c_str()) == 0) return true;
+    detail::SetLastErrorFromErrno(errno, host);
+    return false;
+}
+
+}  // namespace platform
