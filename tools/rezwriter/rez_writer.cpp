@@ -131,6 +131,47 @@ void PutU32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+namespace {
+
+// Where the groups of `count` records fall under `layout`, and where the
+// records end in the directory block (names may follow).
+struct DirectoryShape {
+    std::size_t perGroup;
+    std::size_t groups;
+    std::size_t recordsEnd;  // in the directory block: where names may start
+};
+
+DirectoryShape ShapeOf(std::size_t count, const Layout& layout) {
+    const std::size_t perGroup = layout.recordsPerGroup ? layout.recordsPerGroup : (count ? count : 1);
+    const std::size_t groups = count ? (count + perGroup - 1) / perGroup : 0;
+    return {perGroup, groups, groups * kGroupHeaderSize + count * kRecordSize};
+}
+
+// Header and group headers; returns the offset of each record in `bytes`.
+std::vector<std::size_t> WriteDirectoryFrame(Bytes& bytes, std::size_t count, std::size_t directorySize,
+                                             const DirectoryShape& shape, const Layout& layout) {
+    bytes.assign(kHeaderSize + directorySize, 0);
+    std::memcpy(bytes.data(), "VNTR", 4);
+    PutU32(bytes, 4, std::uint32_t(shape.groups));
+    PutU32(bytes, 8, std::uint32_t(directorySize));
+    for (int s = 0; s < 3; ++s) PutU32(bytes, 12 + 4 * s, layout.codes[s]);
+    std::vector<std::size_t> records(count);
+    std::size_t recordAt = kHeaderSize;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i % shape.perGroup == 0) {
+            const std::size_t inGroup = count - i < shape.perGroup ? count - i : shape.perGroup;
+            PutU32(bytes, recordAt, layout.firstIndex + std::uint32_t(i));
+            PutU32(bytes, recordAt + 4, std::uint32_t(inGroup));
+            recordAt += kGroupHeaderSize;
+        }
+        records[i] = recordAt;
+        recordAt += kRecordSize;
+    }
+    return records;
+}
+
+}  // namespace
+
 bool BuildArchive(const std::vector<Entry>& entries, const Layout& layout, Bytes& out) {
     std::vector<std::uint32_t> slots;
     slots.reserve(entries.size());
@@ -143,9 +184,8 @@ bool BuildArchive(const std::vector<Entry>& entries, const Layout& layout, Bytes
     }
 
     const std::size_t count = entries.size();
-    const std::size_t perGroup = layout.recordsPerGroup ? layout.recordsPerGroup : (count ? count : 1);
-    const std::size_t groups = count ? (count + perGroup - 1) / perGroup : 0;
-    std::size_t namesAt = groups * kGroupHeaderSize + count * kRecordSize;
+    const DirectoryShape shape = ShapeOf(count, layout);
+    const std::size_t namesAt = shape.recordsEnd;
     std::size_t directorySize = namesAt;
     for (const Entry& entry : entries)
         if (!entry.name.empty()) directorySize += entry.name.size() + 1;
@@ -161,21 +201,11 @@ bool BuildArchive(const std::vector<Entry>& entries, const Layout& layout, Bytes
         }
     }
 
-    Bytes bytes(kHeaderSize + directorySize, 0);
-    std::memcpy(bytes.data(), "VNTR", 4);
-    PutU32(bytes, 4, std::uint32_t(groups));
-    PutU32(bytes, 8, std::uint32_t(directorySize));
-    for (int s = 0; s < 3; ++s) PutU32(bytes, 12 + 4 * s, layout.codes[s]);
-
-    std::size_t recordAt = kHeaderSize;
+    Bytes bytes;
+    const std::vector<std::size_t> records = WriteDirectoryFrame(bytes, count, directorySize, shape, layout);
     std::size_t nameAt = namesAt;
     for (std::size_t i = 0; i < count; ++i) {
-        if (i % perGroup == 0) {
-            const std::size_t inGroup = count - i < perGroup ? count - i : perGroup;
-            PutU32(bytes, recordAt, layout.firstIndex + std::uint32_t(i));
-            PutU32(bytes, recordAt + 4, std::uint32_t(inGroup));
-            recordAt += kGroupHeaderSize;
-        }
+        const std::size_t recordAt = records[i];
         std::uint32_t nameWord = 0;
         if (!entries[i].name.empty()) {
             nameWord = std::uint32_t(nameAt);
@@ -188,7 +218,6 @@ bool BuildArchive(const std::vector<Entry>& entries, const Layout& layout, Bytes
         PutU32(bytes, recordAt + 8, nameWord | (slots[i] << 29));
         PutU32(bytes, recordAt + 12, std::uint32_t(entries[i].data.size()));
         bytes.insert(bytes.end(), stored[i].begin(), stored[i].end());
-        recordAt += kRecordSize;
     }
     out.swap(bytes);
     return true;
@@ -203,29 +232,18 @@ Bytes BuildArchive(const std::vector<Entry>& entries, const Layout& layout) {
 Bytes BuildSharedNameArchive(const std::vector<std::uint32_t>& nameOffsets, const std::string& text,
                              const Layout& layout) {
     const std::size_t count = nameOffsets.size();
-    const std::size_t perGroup = layout.recordsPerGroup ? layout.recordsPerGroup : (count ? count : 1);
-    const std::size_t groups = count ? (count + perGroup - 1) / perGroup : 0;
-    const std::size_t textAt = groups * kGroupHeaderSize + count * kRecordSize;
+    const DirectoryShape shape = ShapeOf(count, layout);
+    const std::size_t textAt = shape.recordsEnd;
     const std::size_t directorySize = textAt + text.size();
 
-    Bytes bytes(kHeaderSize + directorySize, 0);
-    std::memcpy(bytes.data(), "VNTR", 4);
-    PutU32(bytes, 4, std::uint32_t(groups));
-    PutU32(bytes, 8, std::uint32_t(directorySize));
-    for (int s = 0; s < 3; ++s) PutU32(bytes, 12 + 4 * s, layout.codes[s]);
-    std::size_t recordAt = kHeaderSize;
+    Bytes bytes;
+    const std::vector<std::size_t> records = WriteDirectoryFrame(bytes, count, directorySize, shape, layout);
     for (std::size_t i = 0; i < count; ++i) {
-        if (i % perGroup == 0) {
-            const std::size_t inGroup = count - i < perGroup ? count - i : perGroup;
-            PutU32(bytes, recordAt, layout.firstIndex + std::uint32_t(i));
-            PutU32(bytes, recordAt + 4, std::uint32_t(inGroup));
-            recordAt += kGroupHeaderSize;
-        }
+        const std::size_t recordAt = records[i];
         const std::uint32_t nameWord =
             nameOffsets[i] == kNoName ? 0 : std::uint32_t(textAt + nameOffsets[i]);
         PutU32(bytes, recordAt + 0, std::uint32_t(bytes.size()));  // no data: size 0
         PutU32(bytes, recordAt + 8, nameWord);
-        recordAt += kRecordSize;
     }
     if (!text.empty()) std::memcpy(bytes.data() + kHeaderSize + textAt, text.data(), text.size());
     return bytes;

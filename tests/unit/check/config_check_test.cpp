@@ -80,7 +80,9 @@ TEST_F(ConfigCheck, EachProblemGivesItsOwnFinding) {
         const std::vector<Finding> findings = Check();
         ASSERT_EQ(findings.size(), 1u) << c.what << (findings.empty() ? "" : ": " + findings[0].message);
         EXPECT_EQ(findings[0].severity, c.severity) << c.what;
-        if (!c.setting.empty()) EXPECT_EQ(findings[0].setting, c.setting) << c.what;
+        if (!c.setting.empty()) {
+            EXPECT_EQ(findings[0].setting, c.setting) << c.what;
+        }
         EXPECT_NE(findings[0].message.find(c.message), std::string::npos) << c.what << ": " << findings[0].message;
     }
 }
