@@ -11,11 +11,11 @@ import argparse
 import json
 import os
 import random
-import shutil
 import subprocess
 import sys
-import tempfile
 import unittest
+
+from cli_harness import ProcessTest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN = os.path.join(HERE, "..", "unit", "servercfg", "golden")
@@ -27,23 +27,8 @@ def golden(name):
         return f.read()
 
 
-class Cli(unittest.TestCase):
-    def setUp(self):
-        self.root = tempfile.mkdtemp(prefix="servolt-cli-")
-        self.home = os.path.join(self.root, "home")
-        os.makedirs(self.home)
-
-    def tearDown(self):
-        shutil.rmtree(self.root, ignore_errors=True)
-
-    @property
-    def wine(self):
-        return ARGS.wine_run is not None
-
-    def path(self, *parts):
-        """A path of the test folder as the program takes it."""
-        host = os.path.join(self.root, *parts)
-        return "Z:" + host.replace("/", "\\") if self.wine else host
+class Cli(ProcessTest):
+    PREFIX = "servolt-cli-"
 
     def run_cli(self, *args, env=None):
         command = [ARGS.cli, *args]
@@ -263,6 +248,7 @@ def main():
     parser.add_argument("--wine-run")
     parser.add_argument("--round-trips", type=int, default=200)
     ARGS, rest = parser.parse_known_args()
+    ProcessTest.args = ARGS
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
 
 

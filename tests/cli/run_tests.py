@@ -21,6 +21,8 @@ import threading
 import time
 import unittest
 
+from cli_harness import ProcessTest
+
 ARGS = None
 SCALE = "0.01"
 
@@ -71,9 +73,11 @@ class Running:
         return code, bytes(self.out), lines(self.err)
 
 
-class Run(unittest.TestCase):
+class Run(ProcessTest):
+    PREFIX = "servolt-run-"
+
     def setUp(self):
-        self.root = tempfile.mkdtemp(prefix="servolt-run-")
+        super().setUp()
         self.game = os.path.join(self.root, "game")
         os.makedirs(self.game)
         shutil.copy(ARGS.fake, os.path.join(self.game, "vantrel_server.exe"))
@@ -81,20 +85,6 @@ class Run(unittest.TestCase):
         with open(self.launcher, "w") as f:
             f.write('#!/bin/sh\nexec "$@"\n')
         os.chmod(self.launcher, 0o755)
-        self.home = os.path.join(self.root, "home")
-        os.makedirs(self.home)
-
-    def tearDown(self):
-        shutil.rmtree(self.root, ignore_errors=True)
-
-    @property
-    def wine(self):
-        return ARGS.wine_run is not None
-
-    def path(self, *parts):
-        """A path of the test folder as the program takes it."""
-        host = os.path.join(self.root, *parts)
-        return "Z:" + host.replace("/", "\\") if self.wine else host
 
     def command(self, args, launcher=True):
         command = [ARGS.cli, "run", "--game", self.path("game"), *args]
@@ -441,6 +431,7 @@ def main():
     parser.add_argument("--fake", required=True)
     parser.add_argument("--wine-run")
     ARGS, rest = parser.parse_known_args()
+    ProcessTest.args = ARGS
     keeper = None
     if ARGS.wine_run:
         # A Wine program that runs as long as the tests keep the Wine server
