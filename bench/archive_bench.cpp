@@ -23,7 +23,7 @@
 #include <unistd.h>
 
 #include "core/archive/resource_archive.h"
-#include "rezwriter/rez_writer.h"
+#include "core/archive/archive_writer.h"
 
 // ---- Heap use: every operator new counted --------------------------------
 //

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/discovery/map_discovery.h"
-#include "rezwriter/rez_writer.h"
+#include "core/archive/archive_writer.h"
 
 namespace benchinstall {
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/cli_places.h"
+#include "cli/rez_create.h"
 #include "cli/run_command.h"
 #include "core/check/config_check.h"
 #include "core/common/notice.h"
@@ -232,12 +233,19 @@ int main(int argc, char** argv) {
     run->add_option("--game", places.game, "game folder, where vantrel_server.exe is (default: the current folder)");
     addPrefix(run);
 
+    CLI::App* rez = app.add_subcommand("rez", "read and write .rez archives");
+    rez->require_subcommand(1);
+    RezCreateOptions rezCreateOptions;
+    CLI::App* rezCreate = AddRezCreateCommand(*rez, rezCreateOptions);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         return code == 0 ? 0 : kExitFailed;
     }
+
+    if (*rezCreate) return RunRezCreate(rezCreateOptions);
 
     SetNoticeSink(PrintNotice);
     std::string error;

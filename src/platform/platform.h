@@ -90,6 +90,10 @@ struct FoundEntry {
     // A file that can be opened and read: not a folder, a device, a pipe,
     // or a link that leads nowhere.
     bool isFile = false;
+    // A symbolic link, a junction or another reparse point: what it leads
+    // to lies elsewhere (isFolder and isFile describe that target).
+    bool isLink = false;
+    std::uint64_t size = 0;  // bytes, for a file
 };
 // Calls `visit` for each entry matching `pattern` (a folder path, a
 // backslash, and a last part that may hold * and ?, matched without regard
@@ -144,6 +148,35 @@ public:
 
 private:
     void* handle_ = nullptr;  // HANDLE on Windows, an fd box elsewhere
+};
+
+// ---- Writing a file in pieces that replaces another only when complete ----
+// The bytes go to `path`.tmp (always a new file), which Commit renames over
+// `path` (MoveFileExA with MOVEFILE_REPLACE_EXISTING); until then `path`
+// stays as it was, and a file never committed is removed when the object
+// goes. Failures leave the reason in LastErrorCode().
+class ReplacingFile {
+public:
+    ReplacingFile() = default;
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    bool Open(const char* path);
+    // Writes at the current position, which then moves past the bytes.
+    bool Write(const void* data, std::size_t size);
+    bool Seek(std::uint64_t offset);
+    // Flushes, closes and renames over the target. After a failure nothing
+    // is left of the temporary file.
+    bool Commit();
+    // The temporary file's path (as given to Open, plus ".tmp").
+    const std::string& TemporaryPath() const { return temporary_; }
+
+private:
+    void Discard();
+    void* handle_ = nullptr;  // HANDLE on Windows, an fd box elsewhere
+    std::string target_;
+    std::string temporary_;
 };
 
 // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING): renames a file, over

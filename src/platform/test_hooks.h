@@ -22,7 +22,7 @@ void SetMessageBoxHook(MessageBoxHook hook);
 // the lookup fail, as when the system has no documents folder.
 void SetDocumentsFolderForTests(const char* folder);
 void SetDocumentsFolderUnknownForTests();
-// Makes the n-th block write of ReplaceFileContents from now on fail as a
+// Makes the n-th block write of ReplaceFileContents or ReplacingFile from now on fail as a
 // full disk does (n counts from 1; 0 switches the failure off). Writes are
 // made in blocks of ReplaceWriteBlockSize bytes.
 void FailFileWriteForTests(int n);

@@ -11,7 +11,7 @@
 
 #include "core/archive/archive_text.h"
 #include "core/archive/decoders.h"
-#include "rezwriter/rez_writer.h"
+#include "core/archive/archive_writer.h"
 
 namespace {
 

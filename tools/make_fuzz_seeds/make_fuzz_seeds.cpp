@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "rezwriter/rez_writer.h"
+#include "core/archive/archive_writer.h"
 
 namespace {
-
-constexpr std::size_t kNameLengthLimit = 259;  // as src/core/archive/resource_archive.h
 
 using rezwriter::Bytes;
 using rezwriter::BuildSharedNameArchive;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "rezwriter/rez_writer.h"
+#include "core/archive/archive_writer.h"
 
 namespace {
 

@@ -305,7 +305,10 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
         if (stat(child.c_str(), &info) == 0) {
             entry.isFolder = S_ISDIR(info.st_mode);
             entry.isFile = S_ISREG(info.st_mode);
+            if (entry.isFile && info.st_size > 0) entry.size = std::uint64_t(info.st_size);
         }
+        struct stat own;
+        entry.isLink = lstat(child.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
         any = true;
         visit(entry);
     }

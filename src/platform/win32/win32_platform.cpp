@@ -150,6 +150,8 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
         entry.name = data.cFileName;
         entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.isFile = (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+        entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (entry.isFile) entry.size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         visit(entry);
     } while (FindNextFileA(find, &data));
     FindClose(find);

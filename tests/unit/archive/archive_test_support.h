@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/archive/resource_archive.h"
-#include "rezwriter/rez_writer.h"
+#include "core/archive/archive_writer.h"
 
 namespace archive_test {
 

@@ -1,0 +1,89 @@
+// A file written in pieces and renamed over its target once complete, with
+// the real Win32 calls.
+#include <windows.h>
+
+#include "platform/common.h"
+#include "platform/platform.h"
+#include "platform/test_hooks.h"
+
+namespace platform {
+
+namespace {
+
+inline HANDLE Handle(void* handle) { return static_cast<HANDLE>(handle); }
+
+}  // namespace
+
+ReplacingFile::~ReplacingFile() { Discard(); }
+
+void ReplacingFile::Discard() {
+    if (!handle_) return;
+    const DWORD error = GetLastError();
+    CloseHandle(Handle(handle_));
+    handle_ = nullptr;
+    DeleteFileA(temporary_.c_str());
+    SetLastError(error);
+}
+
+bool ReplacingFile::Open(const char* path) {
+    Discard();
+    if (!path) return false;
+    target_ = path;
+    temporary_ = target_ + ".tmp";
+    // CREATE_ALWAYS: whatever an earlier run left under that name is
+    // replaced, not appended to.
+    HANDLE file = CreateFileA(temporary_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    handle_ = file;
+    return true;
+}
+
+bool ReplacingFile::Write(const void* data, std::size_t size) {
+    if (!handle_) return false;
+    const char* from = static_cast<const char*>(data);
+    while (size > 0) {
+        if (detail::InjectedWriteFailure()) {
+            SetLastError(detail::kErrorDiskFull);
+            return false;
+        }
+        const DWORD block = DWORD(size < ReplaceWriteBlockSize ? size : ReplaceWriteBlockSize);
+        DWORD written = 0;
+        if (!WriteFile(Handle(handle_), from, block, &written, nullptr) || written != block) {
+            if (GetLastError() == ERROR_SUCCESS) SetLastError(detail::kErrorWriteFault);
+            return false;
+        }
+        from += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool ReplacingFile::Seek(std::uint64_t offset) {
+    if (!handle_) return false;
+    LARGE_INTEGER to;
+    to.QuadPart = LONGLONG(offset);
+    return SetFilePointerEx(Handle(handle_), to, nullptr, FILE_BEGIN) != 0;
+}
+
+bool ReplacingFile::Commit() {
+    if (!handle_) return false;
+    bool ok = FlushFileBuffers(Handle(handle_)) != 0;
+    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    if (!CloseHandle(Handle(handle_)) && ok) {
+        ok = false;
+        error = GetLastError();
+    }
+    handle_ = nullptr;
+    if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (!ok) {
+        DeleteFileA(temporary_.c_str());
+        SetLastError(error);
+    }
+    return ok;
+}
+
+}  // namespace platform
