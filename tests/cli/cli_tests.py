@@ -65,7 +65,7 @@ class Cli(ProcessTest):
         self.assertRegex(out.decode(), r"^servolt-cli \d+\.\d+\.\d+\s*$")
         code, out, _ = self.run_cli("--help")
         self.assertEqual(code, 0)
-        for command in ("write", "import", "check", "maps", "mods"):
+        for command in ("write", "import", "check", "maps", "mods", "rez"):
             self.assertIn(command, out.decode())
         code, out, _ = self.run_cli("write", "--help")
         self.assertEqual(code, 0)
@@ -238,6 +238,40 @@ class Cli(ProcessTest):
         self.assertEqual(code, 1)
         self.assertIn('error: MapName: start map "maps/dm/gamma" is not installed', out.decode())
         code, _, err = self.run_cli("check", "--ini", self.path("missing.ini"))
+        self.assertEqual(code, 2)
+
+
+    # ---- rez create
+
+    def test_rez_create_packs_a_folder_the_maps_command_then_reads(self):
+        stage = os.path.join(self.root, "stage", "maps", "dm")
+        os.makedirs(stage)
+        with open(os.path.join(stage, "packed.bsp"), "wb") as f:
+            f.write(b"BSP " * 5000)
+        game = self.make_game(["loose"])
+        archive = self.path("game", "mainmp", "packed.rez")
+        code, out, err = self.run_cli("rez", "create", archive, self.path("stage"))
+        self.assertEqual((code, err), (0, ""))
+        self.assertRegex(out.decode(), r"packed\.rez: 1 entries, 20000 bytes, \d+ stored bytes \(\d+\.\d%\)")
+        ini = self.write_ini("s.ini", {"Basic": {"GameType": "1"}})
+        code, out, err = self.run_cli("maps", "--ini", ini, "--game", game)
+        # Archive entries keep their extension in the list, loose maps lose it.
+        self.assertEqual((code, sorted(out.decode().split())), (0, ["maps/dm/loose", "maps/dm/packed.bsp"]))
+
+        with open(os.path.join(self.root, "game", "mainmp", "packed.rez"), "rb") as f:
+            before = f.read()
+        code, _, err = self.run_cli("rez", "create", archive, self.path("no-such-folder"))
+        self.assertEqual(code, 2)
+        self.assertIn("no-such-folder: no such folder", err)
+        if not self.wine:  # a name Windows itself would not take
+            open(os.path.join(stage, "what?.bsp"), "wb").close()
+            code, _, err = self.run_cli("rez", "create", archive, self.path("stage"), "--method", "lzss")
+            self.assertEqual(code, 2)
+            self.assertIn("maps/dm/what?.bsp: holds a character", err)
+        with open(os.path.join(self.root, "game", "mainmp", "packed.rez"), "rb") as f:
+            self.assertEqual(f.read(), before)
+        self.assertEqual(sorted(os.listdir(os.path.join(self.root, "game", "mainmp"))), ["maps", "packed.rez"])
+        code, _, err = self.run_cli("rez", "create", archive, self.path("stage"), "--method", "zip")
         self.assertEqual(code, 2)
 
 

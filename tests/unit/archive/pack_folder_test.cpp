@@ -176,6 +176,13 @@ TEST(PackFolder, AFailedWriteLeavesTheOldArchiveAndNoTemporaryFile) {
     const rezwriter::PackResult missing = rezwriter::PackFolder(tree / "missing", target, Method::None);
     EXPECT_FALSE(missing.written);
     EXPECT_EQ(FileText(target), "old");
+
+    // An empty folder is no failure: its archive opens with no entries.
+    TempFolder empty;
+    ASSERT_TRUE(rezwriter::PackFolder(empty.path(), target, Method::Best).written);
+    ResourceArchive archive(target.c_str(), "");
+    EXPECT_TRUE(archive.IsOpen());
+    EXPECT_EQ(archive.GetEntryCount(), 0u);
 }
 
 #if !defined(_WIN32)
