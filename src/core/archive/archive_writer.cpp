@@ -400,6 +400,11 @@ std::string Normalised(const std::string& path) {
     return Comparable(joined);
 }
 
+std::string Join(const std::string& folder, const std::string& name) {
+    const bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+    return folder + (separated ? "" : "\\") + name;
+}
+
 class TreeWalk {
 public:
     TreeWalk(std::vector<std::string> excluded, PackResult& result)
@@ -409,7 +414,7 @@ public:
     // returns how many entries it added.
     std::size_t Walk(const std::string& folder, const std::string& prefix) {
         std::vector<platform::FoundEntry> found;
-        const std::string pattern = folder + "\\*";
+        const std::string pattern = Join(folder, "*");
         // Even an empty folder lists "." and "..": nothing listed means an error.
         if (!platform::FindEntries(pattern.c_str(), [&](const platform::FoundEntry& e) { found.push_back(e); })) {
             result_.problems.push_back(Shown(prefix) + ": the folder cannot be listed");
@@ -419,7 +424,7 @@ public:
         for (const platform::FoundEntry& entry : found) {
             if (entry.name == "." || entry.name == "..") continue;
             const std::string name = prefix + entry.name;
-            const std::string path = folder + "\\" + entry.name;
+            const std::string path = Join(folder, entry.name);
             if (std::find(excluded_.begin(), excluded_.end(), Comparable(name)) != excluded_.end()) {
                 result_.skipped.push_back(name + ": the archive being written");
                 continue;
@@ -520,9 +525,15 @@ bool ReadWholeFile(const std::string& path, Bytes& data, std::string& why) {
 
 }  // namespace
 
-PackResult PackFolder(const std::string& folder, const std::string& archivePath, Method method,
+PackResult PackFolder(const std::string& folderGiven, const std::string& archivePath, Method method,
                       const std::function<void(const PackProgress&)>& progress) {
     PackResult result;
+    // Without closing separators, which the paths below would double; a
+    // root ("/", "C:\\") keeps its own.
+    std::string folder = folderGiven;
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\') &&
+           !(folder.size() == 3 && folder[1] == ':'))
+        folder.pop_back();
     // The archive and its temporary file, when they lie inside the folder.
     std::vector<std::string> excluded;
     const std::string root = Normalised(folder);
