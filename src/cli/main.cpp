@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/cli_places.h"
+#include "cli/rez_command.h"
 #include "cli/run_command.h"
 #include "core/check/config_check.h"
 #include "core/common/notice.h"
@@ -232,6 +233,11 @@ int main(int argc, char** argv) {
     run->add_option("--game", places.game, "game folder, where vantrel_server.exe is (default: the current folder)");
     addPrefix(run);
 
+    CLI::App* rez = app.add_subcommand("rez", "read and write .rez archives");
+    rez->require_subcommand(1);
+    RezOptions rezOptions;
+    const RezCommands rezCommands = AddRezCommands(*rez, rezOptions);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -239,6 +245,7 @@ int main(int argc, char** argv) {
         return code == 0 ? 0 : kExitFailed;
     }
 
+    if (rezCommands.Chosen()) return RunRez(rezCommands, rezOptions);
     SetNoticeSink(PrintNotice);
     std::string error;
     // import writes the settings file it names, which may be new.
