@@ -223,6 +223,7 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
                 } else {
                     ++result.filesWritten;
                     result.bytesWritten += data.size();
+                    result.writtenRecords.push_back(record.record);
                 }
             }
         }

@@ -56,6 +56,7 @@ struct ExtractResult {
     std::uint32_t filesWritten = 0;
     std::uint32_t foldersMade = 0;   // folders that were not there before
     std::uint64_t bytesWritten = 0;
+    std::vector<std::uint32_t> writtenRecords;  // ArchiveRecord::record of each file written
 };
 
 // Refuses, naming each entry, and skips: names that EntryNameProblem
