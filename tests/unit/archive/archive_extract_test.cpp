@@ -238,6 +238,22 @@ TEST(ArchiveExtract, OneStreamNamedFourThousandTimesIsRefusedWithNothingWritten)
     EXPECT_EQ(root.Contents(), Tree{});
 }
 
+TEST(ArchiveExtract, ManyRecordsNamingOneNameWriteOneFile) {
+    // The directory shape the reader's bounds let through at their limit:
+    // one name for every record. The first is written, every other named.
+    constexpr std::size_t kRecords = 16384;
+    Root root;
+    const Bytes bytes =
+        rezwriter::BuildSharedNameArchive(std::vector<std::uint32_t>(kRecords, 0), std::string("maps/dm/x.bsp") + '\0');
+    const ExtractResult result = Extract(bytes, root);
+    EXPECT_EQ(result.outcome, ExtractOutcome::Partial);
+    EXPECT_EQ(result.filesWritten, 1u);
+    EXPECT_EQ(result.problems.size(), kRecords - 1);
+    const Tree expected = {{"out", "<folder>"}, {"out/maps", "<folder>"}, {"out/maps/dm", "<folder>"},
+                           {"out/maps/dm/x.bsp", ""}};
+    EXPECT_EQ(root.Contents(), expected);
+}
+
 TEST(ArchiveExtract, RecordsAreListedInDirectoryOrderWithTheirFields) {
     rezwriter::Layout layout;
     layout.recordsPerGroup = 2;
