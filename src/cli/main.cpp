@@ -75,7 +75,9 @@ void WriteBinaryToStdout(const std::string& bytes) {
 
 void PrintList(const std::vector<std::string>& items, bool json) {
     if (json) {
-        std::cout << nlohmann::json(items).dump(2) << '\n';
+        // Names are the system's bytes: what is not UTF-8 shows as U+FFFD
+        // rather than ending the program.
+        std::cout << nlohmann::json(items).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         return;
     }
     for (const std::string& item : items) std::cout << item << '\n';
@@ -163,7 +165,7 @@ int RunCheck(const CliPlaces& places, bool json) {
                             {"setting", Shown(finding.setting)},
                             {"message", finding.message}});
         }
-        std::cout << list.dump(2) << '\n';
+        std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else {
         for (const Finding& finding : findings) {
             std::cout << SeverityName(finding.severity) << ": " << Shown(finding.setting) << ": "

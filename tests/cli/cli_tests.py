@@ -219,6 +219,11 @@ class Cli(ProcessTest):
         self.assertEqual(sorted(out.decode().split()), ["maps/dm/alpha", "maps/dm/beta"])
         code, out, _ = self.run_cli("maps", "--ini", ini, "--game", game, "--json")
         self.assertEqual(sorted(json.loads(out)), ["maps/dm/alpha", "maps/dm/beta"])
+        if not self.wine:
+            # A name in the ANSI code page is not UTF-8: shown, not fatal.
+            open(os.path.join(game.encode(), b"mainmp/maps/dm/caf\xe9.bsp"), "wb").close()
+            code, out, _ = self.run_cli("maps", "--ini", ini, "--game", game, "--json")
+            self.assertEqual((code, sorted(json.loads(out))), (0, ["maps/dm/alpha", "maps/dm/beta", "maps/dm/caf\ufffd"]))
 
     def test_check_exit_codes(self):
         game = self.make_game(["alpha"])
@@ -283,6 +288,9 @@ class Cli(ProcessTest):
             "entries": [{"name": "maps/dm/x.bsp", "size": len(binary), "stored": len(binary), "method": "NONE"},
                         {"name": "Text.TXT", "size": 150, "stored": 152, "method": "RLE"}],
             "totals": {"entries": 2, "size": len(binary) + 150, "stored": len(binary) + 152}})
+        latin = self.write_rez("b.rez", [("caf\xe9", b"", "none")])
+        code, out, _ = self.run_cli("rez", "list", latin, "--json")
+        self.assertEqual((code, json.loads(out)["entries"][0]["name"]), (0, "caf\ufffd"))
         code, out, _ = self.run_cli("rez", "cat", rez, "MAPS/DM/X.BSP")
         self.assertEqual((code, out), (0, binary))
         code, out, err = self.run_cli("rez", "cat", rez, "nothing")
