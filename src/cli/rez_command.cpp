@@ -31,6 +31,23 @@ constexpr std::size_t kOverlapLinesShown = 20;
 
 void Say(const std::string& line) { std::cerr << "servolt-cli: " << line << '\n'; }
 
+// A name from the archive as it may be shown on a terminal: control
+// characters (an escape sequence, a line break) as \xNN.
+std::string Shown(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            out += c;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
+        out += escaped;
+    }
+    return out;
+}
+
 bool StderrIsTerminal() {
 #if defined(_WIN32)
     return _isatty(_fileno(stderr)) != 0;
@@ -83,12 +100,17 @@ int RunList(const RezOptions& options) {
         return 0;
     }
     std::size_t width = 4;
-    for (const ArchiveRecord& record : records) width = std::max(width, std::string(record.name).size());
-    char line[64];
+    std::vector<std::string> names;
     for (const ArchiveRecord& record : records) {
+        names.push_back(Shown(record.name));
+        width = std::max(width, names.back().size());
+    }
+    char line[64];
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ArchiveRecord& record = records[i];
         std::snprintf(line, sizeof line, "  %12lu %12lu  %s", static_cast<unsigned long>(record.size),
                       static_cast<unsigned long>(record.storedSize), MethodName(record));
-        std::string name(record.name);
+        std::string name = names[i];
         name.resize(width, ' ');
         std::cout << name << line << '\n';
     }
@@ -102,7 +124,7 @@ int RunCat(const RezOptions& options) {
     if (!archive) return kExitFailed;
     EntryHandle* entry = archive->OpenEntry(options.entry.c_str());
     if (!entry) {
-        Say(options.archive + ": " + options.entry + ": no such entry, or its record describes no data that can be read");
+        Say(options.archive + ": " + Shown(options.entry) + ": no such entry, or its record describes no data that can be read");
         return kExitFailed;
     }
     std::string data(archive->GetEntrySize(entry), '\0');
@@ -110,7 +132,7 @@ int RunCat(const RezOptions& options) {
         data.empty() || archive->ReadEntry(entry, 0, &data[0], std::uint32_t(data.size())) == data.size();
     archive->CloseEntry(entry);
     if (!read) {
-        Say(options.archive + ": " + options.entry + ": its stored bytes cannot be read or decoded");
+        Say(options.archive + ": " + Shown(options.entry) + ": its stored bytes cannot be read or decoded");
         return kExitFailed;
     }
     WriteBinaryToStdout(data.data(), data.size());
@@ -162,7 +184,7 @@ int RunExtract(const RezOptions& options) {
                                                   : result.problems.size();
     for (std::size_t i = 0; i < shown; ++i) {
         const ExtractProblem& problem = result.problems[i];
-        Say(options.archive + ": " + (problem.entry.empty() ? "" : problem.entry + ": ") + problem.reason);
+        Say(options.archive + ": " + (problem.entry.empty() ? "" : Shown(problem.entry) + ": ") + Shown(problem.reason));
     }
     if (result.outcome == ExtractOutcome::Refused) {
         if (shown < result.problems.size())
