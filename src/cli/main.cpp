@@ -13,6 +13,7 @@
 
 #include "cli/cli_places.h"
 #include "cli/rez_create.h"
+#include "cli/rez_command.h"
 #include "cli/run_command.h"
 #include "core/check/config_check.h"
 #include "core/common/notice.h"
@@ -75,7 +76,9 @@ void WriteBinaryToStdout(const std::string& bytes) {
 
 void PrintList(const std::vector<std::string>& items, bool json) {
     if (json) {
-        std::cout << nlohmann::json(items).dump(2) << '\n';
+        // Names are the system's bytes: what is not UTF-8 shows as U+FFFD
+        // rather than ending the program.
+        std::cout << nlohmann::json(items).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         return;
     }
     for (const std::string& item : items) std::cout << item << '\n';
@@ -163,7 +166,7 @@ int RunCheck(const CliPlaces& places, bool json) {
                             {"setting", Shown(finding.setting)},
                             {"message", finding.message}});
         }
-        std::cout << list.dump(2) << '\n';
+        std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else {
         for (const Finding& finding : findings) {
             std::cout << SeverityName(finding.severity) << ": " << Shown(finding.setting) << ": "
@@ -237,6 +240,8 @@ int main(int argc, char** argv) {
     rez->require_subcommand(1);
     RezCreateOptions rezCreateOptions;
     CLI::App* rezCreate = AddRezCreateCommand(*rez, rezCreateOptions);
+    RezOptions rezOptions;
+    const RezCommands rezCommands = AddRezCommands(*rez, rezOptions);
 
     try {
         app.parse(argc, argv);
@@ -246,6 +251,7 @@ int main(int argc, char** argv) {
     }
 
     if (*rezCreate) return RunRezCreate(rezCreateOptions);
+    if (rezCommands.Chosen()) return RunRez(rezCommands, rezOptions);
 
     SetNoticeSink(PrintNotice);
     std::string error;

@@ -27,6 +27,7 @@ constexpr unsigned long kErrorAccessDenied = 5;
 constexpr unsigned long kErrorOutOfMemory = 14;
 constexpr unsigned long kErrorWriteFault = 29;
 constexpr unsigned long kErrorGenFailure = 31;
+constexpr unsigned long kErrorFileExists = 80;
 constexpr unsigned long kErrorDiskFull = 112;
 constexpr unsigned long kErrorAlreadyExists = 183;
 constexpr unsigned long kErrorFilenameTooLong = 206;

@@ -73,6 +73,23 @@ bool CanOpenForReading(const char* path);
 // false returned (LastErrorCode() tells why).
 bool ReplaceFileContents(const char* path, const void* data, std::size_t size);
 
+// What a path names, the last part not followed: a link (a symbolic link,
+// or on Windows any reparse point such as a junction) is a Link even when
+// it leads nowhere. lstat on POSIX; GetFileAttributesA with
+// FILE_ATTRIBUTE_REPARSE_POINT on Windows. Other: a device, a pipe, or a
+// path that cannot be looked at.
+enum class PathType { Missing, File, Folder, Link, Other };
+PathType PathKind(const char* path);
+
+// Writes the whole file in binary through a temporary file of its own (a
+// new name beside `path`, never a file that was there) and a rename, so
+// that nothing else in the folder is touched. Without `replace` it fails
+// with ERROR_FILE_EXISTS when anything is at `path`, a link that leads
+// nowhere included; with it, whatever file or link is at `path` is
+// replaced, not written through. On failure the temporary is removed and
+// LastErrorCode() tells why.
+bool WriteNewFile(const char* path, const void* data, std::size_t size, bool replace);
+
 // Reads a whole file in binary (fopen "rb"). False when it cannot be opened
 // or read.
 bool ReadFileContents(const char* path, std::string& data);

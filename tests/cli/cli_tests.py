@@ -11,6 +11,7 @@ import argparse
 import json
 import os
 import random
+import struct
 import subprocess
 import sys
 import unittest
@@ -218,6 +219,11 @@ class Cli(ProcessTest):
         self.assertEqual(sorted(out.decode().split()), ["maps/dm/alpha", "maps/dm/beta"])
         code, out, _ = self.run_cli("maps", "--ini", ini, "--game", game, "--json")
         self.assertEqual(sorted(json.loads(out)), ["maps/dm/alpha", "maps/dm/beta"])
+        if not self.wine:
+            # A name in the ANSI code page is not UTF-8: shown, not fatal.
+            open(os.path.join(game.encode(), b"mainmp/maps/dm/caf\xe9.bsp"), "wb").close()
+            code, out, _ = self.run_cli("maps", "--ini", ini, "--game", game, "--json")
+            self.assertEqual((code, sorted(json.loads(out))), (0, ["maps/dm/alpha", "maps/dm/beta", "maps/dm/caf\ufffd"]))
 
     def test_check_exit_codes(self):
         game = self.make_game(["alpha"])
@@ -239,6 +245,80 @@ class Cli(ProcessTest):
         self.assertIn('error: MapName: start map "maps/dm/gamma" is not installed', out.decode())
         code, _, err = self.run_cli("check", "--ini", self.path("missing.ini"))
         self.assertEqual(code, 2)
+
+    # ---- rez list, cat, extract
+
+    def write_rez(self, name, entries, share=None):
+        """A .rez of (name, bytes, method) entries, stored NONE or as RLE
+        literal packets; share=(i, j) points entry i at entry j's bytes."""
+        codes = b"NONE" + b"LZSS" + b"RLE "
+        names = b"".join(n.encode("latin-1") + b"\0" for n, _, _ in entries)
+        stored = []
+        for _, data, method in entries:
+            if method == "rle":
+                data = b"".join(bytes([len(data[i:i + 128]) - 1]) + data[i:i + 128] for i in range(0, len(data), 128))
+            stored.append(data)
+        directory_size = 8 + 16 * len(entries) + len(names)
+        records, name_at, data_at = [], 8 + 16 * len(entries), 24 + directory_size
+        for (n, data, method), packed in zip(entries, stored):
+            records.append([data_at, len(packed), name_at | ((2 if method == "rle" else 0) << 29), len(data)])
+            name_at += len(n.encode("latin-1")) + 1
+            data_at += len(packed)
+        if share:
+            i, j = share
+            records[i][0], records[i][1], records[i][3] = records[j][0], records[j][1], records[j][3]
+        out = b"VNTR" + struct.pack("<II", 1, directory_size) + codes + struct.pack("<II", 0, len(entries))
+        out += b"".join(struct.pack("<IIII", *r) for r in records) + names + b"".join(stored)
+        with open(os.path.join(self.root, name), "wb") as f:
+            f.write(out)
+        return self.path(name)
+
+    def test_rez_list_and_cat(self):
+        binary = b"line\r\nnext\nnul\0\x1a\r\r\n" + bytes(range(256))
+        rez = self.write_rez("a.rez", [("maps/dm/x.bsp", binary, "none"), ("Text.TXT", b"abc" * 50, "rle")])
+        code, out, err = self.run_cli("rez", "list", rez)
+        self.assertEqual((code, err), (0, ""))
+        lines = out.decode().splitlines()
+        self.assertEqual([line.split() for line in lines[:2]],
+                         [["maps/dm/x.bsp", str(len(binary)), str(len(binary)), "NONE"],
+                          ["Text.TXT", "150", "152", "RLE"]])
+        self.assertEqual(lines[2], "2 entries, %d bytes, %d stored" % (len(binary) + 150, len(binary) + 152))
+        code, out, _ = self.run_cli("rez", "list", rez, "--json")
+        self.assertEqual(json.loads(out), {
+            "entries": [{"name": "maps/dm/x.bsp", "size": len(binary), "stored": len(binary), "method": "NONE"},
+                        {"name": "Text.TXT", "size": 150, "stored": 152, "method": "RLE"}],
+            "totals": {"entries": 2, "size": len(binary) + 150, "stored": len(binary) + 152}})
+        latin = self.write_rez("b.rez", [("caf\xe9", b"", "none")])
+        code, out, _ = self.run_cli("rez", "list", latin, "--json")
+        self.assertEqual((code, json.loads(out)["entries"][0]["name"]), (0, "caf\ufffd"))
+        code, out, _ = self.run_cli("rez", "cat", rez, "MAPS/DM/X.BSP")
+        self.assertEqual((code, out), (0, binary))
+        code, out, err = self.run_cli("rez", "cat", rez, "nothing")
+        self.assertEqual((code, out), (2, b""))
+        self.assertIn("servolt-cli: ", err)
+
+    def test_rez_extract_exit_codes_and_files(self):
+        entries = [("a/b.txt", b"b\r\n\0", "none"), ("c.txt", b"c" * 300, "rle")]
+        rez = self.write_rez("a.rez", entries)
+        code, _, err = self.run_cli("rez", "extract", rez, "-C", self.path("out"))
+        self.assertEqual((code, err), (0, ""))
+        for name, data, _ in entries:
+            with open(os.path.join(self.root, "out", name), "rb") as f:
+                self.assertEqual(f.read(), data)
+        code, _, err = self.run_cli("rez", "extract", rez, "-C", self.path("out"))
+        self.assertEqual(code, 1)
+        self.assertIn("a.rez: a/b.txt: exists already", err)
+        bad = self.write_rez("bad.rez", [("../up.txt", b"x", "none"), ("ok.txt", b"ok", "none")])
+        code, _, err = self.run_cli("rez", "extract", bad, "-C", self.path("bad"))
+        self.assertEqual(code, 1)
+        self.assertIn("bad.rez: ../up.txt: ", err)
+        self.assertEqual(sorted(os.listdir(self.root)), ["a.rez", "bad", "bad.rez", "home", "out"])
+        self.assertEqual(os.listdir(os.path.join(self.root, "bad")), ["ok.txt"])
+        shared = self.write_rez("shared.rez", [("one", b"x" * 64, "none"), ("two", b"", "none")], share=(1, 0))
+        code, _, err = self.run_cli("rez", "extract", shared, "-C", self.path("shared"))
+        self.assertEqual(code, 2)
+        self.assertIn('shared.rez: two: its stored bytes overlap those of "one"', err)
+        self.assertFalse(os.path.exists(os.path.join(self.root, "shared")))
 
 
     # ---- rez create

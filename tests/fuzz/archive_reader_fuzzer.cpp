@@ -1,5 +1,5 @@
-// Any bytes as an archive file: open, index, search, and read every entry
-// in every way a caller can. The sanitizers report any access outside a
+// Any bytes as an archive file: open, index, search, list, read every entry
+// in every way a caller can, and extract it into a throw-away folder. The sanitizers report any access outside a
 // buffer; the checks below report answers that break the reader's promises;
 // the run's -timeout and -rss_limit_mb report a directory that costs far
 // more than its size.
@@ -15,12 +15,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
+#include "core/archive/archive_extract.h"
 #include "core/archive/resource_archive.h"
 
 namespace {
@@ -79,6 +81,58 @@ std::uint32_t ReadEveryWay(ResourceArchive& archive, const char* name) {
     Require(archive.ReadEntry(entry, size, part.data(), 4) == 0);
     archive.CloseEntry(entry);
     return size;
+}
+
+// Extraction writes a file per entry: inputs with more records than this
+// are listed and read but not extracted, so that each run stays quick.
+constexpr std::size_t kExtractRecordLimit = 256;
+
+// A folder of its own under $TMPDIR, emptied before and after each input.
+const std::filesystem::path& ExtractRoot() {
+    static const std::filesystem::path root = std::filesystem::path(ArchivePath()).replace_extension(".out");
+    return root;
+}
+
+// Extracts into ExtractRoot()/out and checks what landed: nothing beside
+// "out", no link, no two written entries (nor one and the directory)
+// sharing stored bytes, and the bytes on disk those the result counts.
+void ExtractAndCheck(ResourceArchive& archive, const std::vector<ArchiveRecord>& records, bool force) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::remove_all(ExtractRoot(), error);
+    fs::create_directories(ExtractRoot(), error);
+    if (error) return;
+    ExtractOptions options;
+    options.folder = (ExtractRoot() / "out").string();
+    options.force = force;
+    const ExtractResult result = ExtractArchive(archive, options);
+
+    std::uint64_t onDisk = 0;
+    for (auto it = fs::recursive_directory_iterator(ExtractRoot(), error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        Require(it->path().lexically_relative(ExtractRoot()).begin()->string() == "out");
+        Require(!it->is_symlink());
+        if (it->is_regular_file()) onDisk += it->file_size();
+    }
+    Require(!error);
+    Require(onDisk == result.bytesWritten);
+    if (result.outcome == ExtractOutcome::Refused) Require(result.writtenRecords.empty() && onDisk == 0);
+
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;  // stored bytes of each written entry
+    for (const std::uint32_t written : result.writtenRecords) {
+        const auto record = std::find_if(records.begin(), records.end(),
+                                         [written](const ArchiveRecord& r) { return r.record == written; });
+        Require(record != records.end());
+        if (record->storedSize > 0)
+            ranges.emplace_back(record->dataOffset, std::uint64_t(record->dataOffset) + record->storedSize);
+    }
+    std::sort(ranges.begin(), ranges.end());
+    std::uint64_t end = kArchiveHeaderSize + std::uint64_t(archive.GetDirectorySize());
+    for (const auto& range : ranges) {
+        Require(range.first >= end);
+        end = range.second;
+    }
+    fs::remove_all(ExtractRoot(), error);
 }
 
 // Entries may share their data, and a compressed one may be nine times its
@@ -259,6 +313,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (read <= kReadBudget && order < 0) read += ReadEveryWay(archive, at->name) + std::uint64_t(1);
     }
     Require(archive.GetIndexEntry(count) == nullptr);
+    // Listing: every named record once, in directory order.
+    const std::vector<ArchiveRecord> records = archive.ListRecords();
+    Require(records.size() == count);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        Require(i == 0 || records[i - 1].record < records[i].record);
+        Require(MethodName(records[i]) != nullptr);
+        EntryHandle* entry = archive.OpenRecord(records[i].record);
+        Require(entry == nullptr || (records[i].hasMethod && entry->size == records[i].size));
+        archive.CloseEntry(entry);
+    }
+    if (records.size() <= kExtractRecordLimit) ExtractAndCheck(archive, records, size % 2 == 1);
     if (count) {
         EntryHandle* entry = archive.OpenEntry(archive.GetIndexEntry(0)->name);
         if (entry) {

@@ -225,8 +225,10 @@ bool ResourceArchive::OpenArchive(const char* path) {
     if (std::memcmp(header, kMagic, sizeof kMagic) != 0) return fail();
 
     DecoderRoutine decoders[kMethodSlotCount];
+    std::uint32_t codes[kMethodSlotCount];
     for (unsigned slot = 0; slot < kMethodSlotCount; ++slot) {
-        const MethodInfo* method = FindMethod(ReadU32(header + 12 + 4 * slot));
+        codes[slot] = ReadU32(header + 12 + 4 * slot);
+        const MethodInfo* method = FindMethod(codes[slot]);
         if (!method) return fail();
         decoders[slot] = method->decoder;
     }
@@ -256,6 +258,7 @@ bool ResourceArchive::OpenArchive(const char* path) {
         return fail();
     }
     std::copy(decoders, decoders + kMethodSlotCount, decoders_);
+    std::copy(codes, codes + kMethodSlotCount, methodCodes_);
     fileSize_ = fileSize;
     filePosition_ = kArchiveHeaderSize + std::uint64_t(directorySize);
     BuildNameIndex(nameStarts.get());
@@ -418,8 +421,49 @@ EntryHandle* ResourceArchive::OpenEntry(const char* name) {
         begin, end, key,
         [](const NameIndexEntry& a, const NameIndexEntry& b) { return CompareNames(a.name, b.name) < 0; });
     if (found == end || CompareNames(found->name, name) != 0) return nullptr;
+    return OpenRecordAt(found->record);
+}
 
-    const unsigned char* record = directory_.get() + found->record;
+EntryHandle* ResourceArchive::OpenRecord(std::uint32_t record) {
+    // Any 16 bytes of the block read as a record are checked as every
+    // record is, so a place that is not one can do no harm.
+    if (!isOpen_ || directorySize_ < kRecordSize || record > directorySize_ - kRecordSize) return nullptr;
+    return OpenRecordAt(record);
+}
+
+std::vector<ArchiveRecord> ResourceArchive::ListRecords() const {
+    std::vector<ArchiveRecord> records;
+    if (!isOpen_ || !directory_) return records;
+    records.reserve(namedEntryCount_);
+    // The walk DirectoryHoldsTogether made: it stays inside the block.
+    const unsigned char* block = directory_.get();
+    std::uint64_t at = 0;
+    for (std::uint32_t group = 0; group < groupCount_; ++group) {
+        const std::uint32_t first = ReadU32(block + at);
+        const std::uint32_t count = ReadU32(block + at + 4);
+        at += kGroupHeaderSize;
+        for (std::uint32_t i = 0; i < count; ++i, at += kRecordSize) {
+            const unsigned char* record = block + at;
+            const std::uint32_t word = ReadU32(record + kRecordNameWord);
+            if ((word & kNameOffsetMask) == 0) continue;
+            ArchiveRecord item;
+            item.name = reinterpret_cast<const char*>(block + (word & kNameOffsetMask));
+            item.entryNumber = first + i;
+            item.record = std::uint32_t(at);
+            item.dataOffset = ReadU32(record + kRecordDataOffset);
+            item.storedSize = ReadU32(record + kRecordStoredSize);
+            item.size = ReadU32(record + kRecordUncompressedSize);
+            const unsigned slot = word >> kMethodSlotShift;
+            item.hasMethod = slot < kMethodSlotCount;
+            item.methodCode = item.hasMethod ? methodCodes_[slot] : 0;
+            records.push_back(std::move(item));
+        }
+    }
+    return records;
+}
+
+EntryHandle* ResourceArchive::OpenRecordAt(std::uint32_t at) {
+    const unsigned char* record = directory_.get() + at;
     const unsigned slot = ReadU32(record + kRecordNameWord) >> kMethodSlotShift;
     if (slot >= kMethodSlotCount) return nullptr;
     std::unique_ptr<EntryHandle> entry(new (std::nothrow) EntryHandle);

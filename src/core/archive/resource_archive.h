@@ -24,6 +24,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/archive/archive_text.h"
 #include "core/archive/resource_source.h"
@@ -48,6 +49,18 @@ constexpr unsigned kMethodSlotCount = 3;
 // calls, MAX_PATH buffers) can open. A longer name makes the directory
 // malformed; docs/rez-format.md ("Bounds") argues the choice.
 constexpr std::uint32_t kNameLengthLimit = 259;
+
+// One named record as the directory holds it (ResourceArchive::ListRecords).
+struct ArchiveRecord {
+    const char* name = "";         // inside the directory block: lives as long as the archive
+    std::uint32_t entryNumber = 0;
+    std::uint32_t record = 0;      // offset of the record in the directory block
+    std::uint32_t dataOffset = 0;  // word A
+    std::uint32_t storedSize = 0;  // word B
+    std::uint32_t size = 0;        // word D
+    bool hasMethod = false;        // false: the slot bits name no header code
+    std::uint32_t methodCode = 0;  // the header's code for the slot (kMethodNone ...)
+};
 
 // One named record, in the sorted index.
 struct NameIndexEntry {
@@ -100,6 +113,17 @@ public:
     // is none or its record cannot describe readable data. Close it with
     // CloseEntry before the archive goes away.
     EntryHandle* OpenEntry(const char* name);
+    // The named records in directory order (groups, then records within a
+    // group), whatever their names; empty when not open.
+    std::vector<ArchiveRecord> ListRecords() const;
+    // The entry that record describes, as OpenEntry would open it, for
+    // callers that must tell apart records whose names differ only in case.
+    // nullptr when `record` does not lie in the directory or the record
+    // describes no readable data.
+    EntryHandle* OpenRecord(std::uint32_t record);
+    // Bytes of the directory block; the header and it take the file's first
+    // kArchiveHeaderSize + GetDirectorySize() bytes.
+    std::uint32_t GetDirectorySize() const { return directorySize_; }
     // The index in name order: position 0 .. GetEntryCount() - 1.
     const NameIndexEntry* GetIndexEntry(std::uint32_t position) const;
 
@@ -117,6 +141,7 @@ private:
     void SearchPass(const char* folder, std::size_t folderLength, const char* token,
                     const char* pattern, bool includeSubfolders);
     bool EntryFitsFile(const EntryHandle& entry) const;
+    EntryHandle* OpenRecordAt(std::uint32_t record);
     // Seek (unless already there) and read, inside the lock.
     bool ReadAt(std::uint64_t position, void* buffer, std::uint32_t length);
 
@@ -136,6 +161,7 @@ private:
     // same place in the directory (so the same text); none when no memory.
     std::unique_ptr<std::uint64_t[]> repeatsPlace_;
     DecoderRoutine decoders_[kMethodSlotCount] = {};
+    std::uint32_t methodCodes_[kMethodSlotCount] = {};
     bool isOpen_ = false;
     std::uint64_t fileSize_ = 0;
     std::uint32_t fileReadCount_ = 0;

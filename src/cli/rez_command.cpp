@@ -1,0 +1,238 @@
+#include "cli/rez_command.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "core/archive/archive_extract.h"
+#include "core/archive/resource_archive.h"
+#include "platform/platform.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int kExitSome = 1;
+constexpr int kExitFailed = 2;
+// Overlapping entries of a hostile archive may be thousands: the first few
+// tell the story.
+constexpr std::size_t kOverlapLinesShown = 20;
+
+void Say(const std::string& line) { std::cerr << "servolt-cli: " << line << '\n'; }
+
+// A name from the archive as it may be shown on a terminal: control
+// characters (an escape sequence, a line break) as \xNN.
+std::string Shown(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            out += c;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
+        out += escaped;
+    }
+    return out;
+}
+
+bool StderrIsTerminal() {
+#if defined(_WIN32)
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+// Bytes exactly as they are: on Windows standard output would otherwise turn
+// each LF into CR LF.
+void WriteBinaryToStdout(const char* bytes, std::size_t size) {
+    std::cout.flush();
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::fwrite(bytes, 1, size, stdout);
+    std::fflush(stdout);
+}
+
+// The archive, or nullptr having said why.
+std::unique_ptr<ResourceArchive> OpenArchive(const std::string& path) {
+    auto archive = std::make_unique<ResourceArchive>(path.c_str(), "");
+    if (archive->IsOpen()) return archive;
+    Say(path + (platform::PathExists(path.c_str()) ? ": not a readable .rez archive" : ": no such file"));
+    return nullptr;
+}
+
+int RunList(const RezOptions& options) {
+    const auto archive = OpenArchive(options.archive);
+    if (!archive) return kExitFailed;
+    const std::vector<ArchiveRecord> records = archive->ListRecords();
+    std::uint64_t size = 0, stored = 0;
+    for (const ArchiveRecord& record : records) {
+        size += record.size;
+        stored += record.storedSize;
+    }
+    if (options.json) {
+        nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+        for (const ArchiveRecord& record : records) {
+            nlohmann::ordered_json method = nullptr;
+            if (std::string(MethodName(record)) != "?") method = MethodName(record);
+            entries.push_back(
+                {{"name", record.name}, {"size", record.size}, {"stored", record.storedSize}, {"method", method}});
+        }
+        nlohmann::ordered_json out;
+        out["entries"] = std::move(entries);
+        out["totals"] = {{"entries", records.size()}, {"size", size}, {"stored", stored}};
+        // Names are bytes: what is not UTF-8 shows as U+FFFD.
+        std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+        return 0;
+    }
+    std::size_t width = 4;
+    std::vector<std::string> names;
+    for (const ArchiveRecord& record : records) {
+        names.push_back(Shown(record.name));
+        width = std::max(width, names.back().size());
+    }
+    char line[64];
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ArchiveRecord& record = records[i];
+        std::snprintf(line, sizeof line, "  %12lu %12lu  %s", static_cast<unsigned long>(record.size),
+                      static_cast<unsigned long>(record.storedSize), MethodName(record));
+        std::string name = names[i];
+        name.resize(width, ' ');
+        std::cout << name << line << '\n';
+    }
+    std::cout << records.size() << (records.size() == 1 ? " entry, " : " entries, ") << size << " bytes, "
+              << stored << " stored\n";
+    return 0;
+}
+
+int RunCat(const RezOptions& options) {
+    const auto archive = OpenArchive(options.archive);
+    if (!archive) return kExitFailed;
+    EntryHandle* entry = archive->OpenEntry(options.entry.c_str());
+    if (!entry) {
+        Say(options.archive + ": " + Shown(options.entry) + ": no such entry, or its record describes no data that can be read");
+        return kExitFailed;
+    }
+    std::string data(archive->GetEntrySize(entry), '\0');
+    const bool read =
+        data.empty() || archive->ReadEntry(entry, 0, &data[0], std::uint32_t(data.size())) == data.size();
+    archive->CloseEntry(entry);
+    if (!read) {
+        Say(options.archive + ": " + Shown(options.entry) + ": its stored bytes cannot be read or decoded");
+        return kExitFailed;
+    }
+    WriteBinaryToStdout(data.data(), data.size());
+    return 0;
+}
+
+// One line on a terminal, refreshed at most four times a second.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool shown) : shown_(shown) {}
+    void Update(const ExtractProgress& progress) {
+        if (!shown_) return;
+        const auto now = std::chrono::steady_clock::now();
+        const bool last = progress.entriesDone == progress.entriesTotal;
+        if (drawn_ && !last && now - lastDrawn_ < std::chrono::milliseconds(250)) return;
+        lastDrawn_ = now;
+        drawn_ = true;
+        std::fprintf(stderr, "\r%lu/%lu entries, %llu/%llu bytes", static_cast<unsigned long>(progress.entriesDone),
+                     static_cast<unsigned long>(progress.entriesTotal),
+                     static_cast<unsigned long long>(progress.bytesDone),
+                     static_cast<unsigned long long>(progress.bytesTotal));
+        std::fflush(stderr);
+    }
+    void End() {
+        if (drawn_) std::fputs("\n", stderr);
+        drawn_ = false;
+    }
+
+private:
+    bool shown_;
+    bool drawn_ = false;
+    std::chrono::steady_clock::time_point lastDrawn_;
+};
+
+int RunExtract(const RezOptions& options) {
+    const auto archive = OpenArchive(options.archive);
+    if (!archive) return kExitFailed;
+    ProgressLine line(StderrIsTerminal());
+    ExtractOptions extract;
+    extract.patterns = options.patterns;
+    extract.folder = options.folder.empty() ? "." : options.folder;
+    extract.force = options.force;
+    extract.progress = [&line](const ExtractProgress& progress) { line.Update(progress); };
+    const ExtractResult result = ExtractArchive(*archive, extract);
+    line.End();
+
+    const std::size_t shown =
+        result.outcome == ExtractOutcome::Refused ? std::min(result.problems.size(), kOverlapLinesShown)
+                                                  : result.problems.size();
+    for (std::size_t i = 0; i < shown; ++i) {
+        const ExtractProblem& problem = result.problems[i];
+        Say(options.archive + ": " + (problem.entry.empty() ? "" : Shown(problem.entry) + ": ") + Shown(problem.reason));
+    }
+    if (result.outcome == ExtractOutcome::Refused) {
+        if (shown < result.problems.size())
+            Say(options.archive + ": and " + std::to_string(result.problems.size() - shown) + " more");
+        Say(options.archive + ": nothing extracted");
+        return kExitFailed;
+    }
+    if (!options.patterns.empty() && result.selected == 0) {
+        Say(options.archive + ": no entry matches");
+        return kExitSome;
+    }
+    std::cout << "extracted " << result.filesWritten << (result.filesWritten == 1 ? " file" : " files") << " ("
+              << result.bytesWritten << " bytes) and " << result.foldersMade
+              << (result.foldersMade == 1 ? " folder" : " folders") << " into "
+              << platform::HostPath(extract.folder.c_str());
+    if (!result.problems.empty())
+        std::cout << "; " << result.problems.size() << " of " << result.selected
+                  << " entries refused or skipped";
+    std::cout << '\n';
+    return result.outcome == ExtractOutcome::Done ? 0 : kExitSome;
+}
+
+}  // namespace
+
+bool RezCommands::Chosen() const { return (list && *list) || (cat && *cat) || (extract && *extract); }
+
+RezCommands AddRezCommands(CLI::App& rez, RezOptions& options) {
+    RezCommands commands;
+    commands.list = rez.add_subcommand("list", "list the entries in archive order: name, size, stored size, method");
+    commands.list->add_option("ARCHIVE", options.archive, "the .rez archive")->required();
+    commands.list->add_flag("--json", options.json, "print a JSON object");
+
+    commands.cat = rez.add_subcommand("cat", "write one entry's bytes to standard output");
+    commands.cat->add_option("ARCHIVE", options.archive, "the .rez archive")->required();
+    commands.cat->add_option("ENTRY", options.entry, "the entry's name (letter case does not count)")->required();
+
+    commands.extract = rez.add_subcommand(
+        "extract", "unpack entries into a folder; names that could escape it, links and overlapping entries are refused");
+    commands.extract->add_option("ARCHIVE", options.archive, "the .rez archive")->required();
+    commands.extract->add_option("PATTERN", options.patterns,
+                                 "only entries matching one of these (* and ?, letter case ignored)");
+    commands.extract->add_option("-C", options.folder, "folder to unpack into (default: the current folder)");
+    commands.extract->add_flag("--force", options.force, "replace files that are in the way");
+    return commands;
+}
+
+int RunRez(const RezCommands& commands, const RezOptions& options) {
+    if (commands.list && *commands.list) return RunList(options);
+    if (commands.cat && *commands.cat) return RunCat(options);
+    return RunExtract(options);
+}

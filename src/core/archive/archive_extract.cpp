@@ -1,0 +1,237 @@
+#include "core/archive/archive_extract.h"
+
+#include <algorithm>
+#include <new>
+#include <unordered_map>
+#include <utility>
+
+#include "core/archive/archive_text.h"
+#include "core/archive/decoders.h"
+#include "core/archive/entry_name.h"
+#include "platform/platform.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// The file a name lands on where letter case does not count and either
+// separator divides: two names with one key are one file on Windows.
+std::string FileKey(const std::string& name) {
+    std::string key(name);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+        else if (c == '\\') c = '/';
+    }
+    return key;
+}
+
+std::vector<std::string> SplitParts(const std::string& name) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at <= name.size(); ++at) {
+        if (at == name.size() || IsSeparator(name[at])) {
+            if (at > start) parts.push_back(name.substr(start, at - start));
+            start = at + 1;
+        }
+    }
+    return parts;
+}
+
+std::string Join(const std::string& folder, const std::string& part) {
+    if (folder.empty()) return part;
+    return folder + (IsSeparator(folder.back()) ? "" : "\\") + part;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool Selected(const char* name, const std::vector<std::string>& patterns) {
+    if (patterns.empty()) return true;
+    for (const std::string& pattern : patterns)
+        if (PathWildcardMatch(pattern.c_str(), name, false)) return true;
+    return false;
+}
+
+// One entry to be written, as planned before anything is.
+struct Planned {
+    const ArchiveRecord* record;
+    bool folder;
+};
+
+// Makes (or finds) each folder of `parts` below `root`, never through a
+// link; empty, or why not.
+std::string MakeFolders(const std::string& root, const std::vector<std::string>& parts, std::size_t count,
+                        std::string& path, std::uint32_t& made) {
+    path = root;
+    std::string shown;
+    for (std::size_t i = 0; i < count; ++i) {
+        path = Join(path, parts[i]);
+        shown += (i ? "/" : "") + parts[i];
+        switch (platform::PathKind(path.c_str())) {
+            case platform::PathType::Folder: break;
+            case platform::PathType::Missing:
+                if (!platform::CreateFolder(path.c_str()) ||
+                    platform::PathKind(path.c_str()) != platform::PathType::Folder)
+                    return "the folder " + Quoted(shown) + " cannot be made";
+                ++made;
+                break;
+            case platform::PathType::Link: return Quoted(shown) + " is a link; it is not followed";
+            default: return Quoted(shown) + " is in the way of a folder";
+        }
+    }
+    return std::string();
+}
+
+}  // namespace
+
+const char* MethodName(const ArchiveRecord& record) {
+    if (!record.hasMethod) return "?";
+    switch (record.methodCode) {
+        case kMethodNone: return "NONE";
+        case kMethodLzss: return "LZSS";
+        case kMethodRle: return "RLE";
+        default: return "?";
+    }
+}
+
+ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& options) {
+    ExtractResult result;
+    const auto refuse = [&result](const ArchiveRecord& record, const std::string& reason) {
+        result.problems.push_back({record.name, reason});
+    };
+    const std::vector<ArchiveRecord> records = archive.ListRecords();
+
+    // ---- The plan: every check that needs no file system, before a byte is written.
+    std::vector<Planned> plan;
+    std::unordered_map<std::string, const ArchiveRecord*> keys;
+    for (const ArchiveRecord& record : records) {
+        if (!Selected(record.name, options.patterns)) continue;
+        ++result.selected;
+        const std::string name(record.name);
+        const std::string problem = EntryNameProblem(name);
+        if (!problem.empty()) {
+            refuse(record, problem);
+            continue;
+        }
+        const auto earlier = keys.emplace(FileKey(name), &record);
+        if (!earlier.second) {
+            const std::string other(earlier.first->second->name);
+            refuse(record, other == name ? "is named twice; the first is kept"
+                                         : "lands on the same file as " + Quoted(other) +
+                                               " where letter case does not count; the first is kept");
+            continue;
+        }
+        if (IsFolderEntryName(name)) {
+            plan.push_back({&record, true});
+            continue;
+        }
+        EntryHandle* entry = archive.OpenRecord(record.record);
+        if (!entry) {
+            refuse(record, "is damaged: its record describes no data that can be read");
+            continue;
+        }
+        archive.CloseEntry(entry);
+        plan.push_back({&record, false});
+    }
+
+    // Stored bytes read twice would let a small archive unpack to any size
+    // (one stream at the methods' highest ratio, named by every record), so
+    // overlaps refuse the whole archive, as careful unzip tools do.
+    std::vector<const ArchiveRecord*> stored;
+    for (const Planned& item : plan)
+        if (!item.folder && item.record->storedSize > 0) stored.push_back(item.record);
+    std::sort(stored.begin(), stored.end(), [](const ArchiveRecord* a, const ArchiveRecord* b) {
+        return a->dataOffset != b->dataOffset ? a->dataOffset < b->dataOffset : a->record < b->record;
+    });
+    const std::uint64_t directoryEnd = std::uint64_t(kArchiveHeaderSize) + archive.GetDirectorySize();
+    std::vector<ExtractProblem> overlaps;
+    const ArchiveRecord* reaching = nullptr;  // the entry whose bytes reach furthest so far
+    std::uint64_t reach = 0;
+    for (const ArchiveRecord* record : stored) {
+        const std::uint64_t end = std::uint64_t(record->dataOffset) + record->storedSize;
+        if (record->dataOffset < directoryEnd) {
+            overlaps.push_back({record->name, "its stored bytes overlap the archive's header and directory"});
+        } else if (reaching && record->dataOffset < reach) {
+            overlaps.push_back({record->name, "its stored bytes overlap those of " + Quoted(reaching->name)});
+        }
+        if (end > reach) {
+            reach = end;
+            reaching = record;
+        }
+    }
+    if (!overlaps.empty()) {
+        result.outcome = ExtractOutcome::Refused;
+        result.problems = std::move(overlaps);
+        return result;
+    }
+
+    // ---- Writing.
+    const std::string& root = options.folder.empty() ? std::string(".") : options.folder;
+    platform::PathType rootKind = platform::PathKind(root.c_str());
+    if (rootKind == platform::PathType::Missing) {
+        platform::CreateFolder(root.c_str());
+        rootKind = platform::PathKind(root.c_str());
+    }
+    // The folder given may itself be a link: the caller chose it.
+    if (rootKind != platform::PathType::Folder &&
+        !(rootKind == platform::PathType::Link && platform::PathExists(root.c_str()))) {
+        result.outcome = ExtractOutcome::Refused;
+        result.problems = {{"", "the folder " + Quoted(platform::HostPath(root.c_str())) + " cannot be made"}};
+        return result;
+    }
+
+    ExtractProgress progress;
+    progress.entriesTotal = std::uint32_t(plan.size());
+    for (const Planned& item : plan) progress.bytesTotal += item.folder ? 0 : item.record->size;
+    if (options.progress) options.progress(progress);
+
+    for (const Planned& item : plan) {
+        const ArchiveRecord& record = *item.record;
+        const std::string name(record.name);
+        const std::vector<std::string> parts = SplitParts(name);
+        std::string path;
+        const std::size_t folders = item.folder ? parts.size() : parts.size() - 1;
+        std::string problem = MakeFolders(root, parts, folders, path, result.foldersMade);
+        if (problem.empty() && !item.folder) {
+            path = Join(path, parts.back());
+            const platform::PathType target = platform::PathKind(path.c_str());
+            if (target == platform::PathType::Folder) {
+                problem = "a folder of that name is in the way";
+            } else if (target != platform::PathType::Missing && !options.force) {
+                problem = "exists already; not replaced";
+            } else {
+                // Read whole: the reader's rules bound an entry by its stored
+                // bytes, and no two entries share those.
+                std::vector<unsigned char> data;
+                EntryHandle* entry = archive.OpenRecord(record.record);
+                bool read = entry != nullptr;
+                if (read && entry->size > 0) {
+                    try {
+                        data.resize(entry->size);
+                        read = archive.ReadEntry(entry, 0, data.data(), entry->size) == entry->size;
+                    } catch (const std::bad_alloc&) {
+                        read = false;
+                    }
+                }
+                archive.CloseEntry(entry);
+                if (!read) {
+                    problem = "is damaged: its stored bytes cannot be read or decoded";
+                } else if (!platform::WriteNewFile(path.c_str(), data.data(), data.size(), options.force)) {
+                    const std::string why = platform::SystemErrorText(platform::LastErrorCode());
+                    problem = "cannot be written" + (why.empty() ? std::string() : ": " + why);
+                    while (!problem.empty() && (problem.back() == '\n' || problem.back() == '\r'))
+                        problem.pop_back();
+                } else {
+                    ++result.filesWritten;
+                    result.bytesWritten += data.size();
+                    result.writtenRecords.push_back(record.record);
+                }
+            }
+        }
+        if (!problem.empty()) refuse(record, problem);
+        ++progress.entriesDone;
+        if (!item.folder) progress.bytesDone += record.size;
+        if (options.progress) options.progress(progress);
+    }
+    if (!result.problems.empty()) result.outcome = ExtractOutcome::Partial;
+    return result;
+}
