@@ -68,7 +68,8 @@ int RunRezCreate(const RezCreateOptions& options) {
     char ratio[32];
     std::snprintf(ratio, sizeof ratio, "%.1f%%",
                   result.bytes ? 100.0 * double(result.storedBytes) / double(result.bytes) : 100.0);
-    std::cout << platform::HostPath(options.archive.c_str()) << ": " << result.entries << " entries, "
-              << result.bytes << " bytes, " << result.storedBytes << " stored bytes (" << ratio << ")\n";
+    std::cout << platform::HostPath(options.archive.c_str()) << ": " << result.entries
+              << (result.entries == 1 ? " entry, " : " entries, ") << result.bytes << " bytes, "
+              << result.storedBytes << " stored (" << ratio << "); archive " << result.archiveBytes << " bytes\n";
     return 0;
 }

@@ -11,7 +11,6 @@ import argparse
 import json
 import os
 import random
-import struct
 import subprocess
 import sys
 import unittest
@@ -248,47 +247,49 @@ class Cli(ProcessTest):
 
     # ---- rez list, cat, extract
 
-    def write_rez(self, name, entries, share=None):
-        """A .rez of (name, bytes, method) entries, stored NONE or as RLE
-        literal packets; share=(i, j) points entry i at entry j's bytes."""
-        codes = b"NONE" + b"LZSS" + b"RLE "
-        names = b"".join(n.encode("latin-1") + b"\0" for n, _, _ in entries)
-        stored = []
-        for _, data, method in entries:
-            if method == "rle":
-                data = b"".join(bytes([len(data[i:i + 128]) - 1]) + data[i:i + 128] for i in range(0, len(data), 128))
-            stored.append(data)
-        directory_size = 8 + 16 * len(entries) + len(names)
-        records, name_at, data_at = [], 8 + 16 * len(entries), 24 + directory_size
-        for (n, data, method), packed in zip(entries, stored):
-            records.append([data_at, len(packed), name_at | ((2 if method == "rle" else 0) << 29), len(data)])
-            name_at += len(n.encode("latin-1")) + 1
-            data_at += len(packed)
-        if share:
-            i, j = share
-            records[i][0], records[i][1], records[i][3] = records[j][0], records[j][1], records[j][3]
-        out = b"VNTR" + struct.pack("<II", 1, directory_size) + codes + struct.pack("<II", 0, len(entries))
-        out += b"".join(struct.pack("<IIII", *r) for r in records) + names + b"".join(stored)
-        with open(os.path.join(self.root, name), "wb") as f:
-            f.write(out)
+    def write_rez(self, name, files, method="none"):
+        """A .rez of the {name: bytes} files, packed by rez create itself.
+        Names are ANSI bytes: under Wine the host file is named by their
+        Windows-1252 characters."""
+        stage = os.path.join(os.fsencode(self.root), b"stage-" + name.encode())
+        for entry, data in files.items():
+            host = entry.decode("cp1252").encode() if self.wine else entry
+            os.makedirs(os.path.dirname(os.path.join(stage, host)), exist_ok=True)
+            with open(os.path.join(stage, host), "wb") as f:
+                f.write(data)
+        code, _, err = self.run_cli("rez", "create", self.path(name), self.path(os.fsdecode(stage)),
+                                    "--method", method)
+        self.assertEqual(code, 0, err)
         return self.path(name)
+
+    def damage_rez(self, name, change):
+        """Rewrites the archive's bytes as `change` returns them: what
+        another writer, or an attacker, could have made."""
+        with open(os.path.join(self.root, name), "r+b") as f:
+            data = bytearray(f.read())
+            change(data)
+            f.seek(0)
+            f.write(data)
 
     def test_rez_list_and_cat(self):
         binary = b"line\r\nnext\nnul\0\x1a\r\r\n" + bytes(range(256))
-        rez = self.write_rez("a.rez", [("maps/dm/x.bsp", binary, "none"), ("Text.TXT", b"abc" * 50, "rle")])
+        # RLE stores 150 bytes without runs as two literal packets: 152.
+        rez = self.write_rez("a.rez", {b"maps/dm/x.bsp": binary, b"Text.TXT": b"abc" * 50}, "rle")
         code, out, err = self.run_cli("rez", "list", rez)
         self.assertEqual((code, err), (0, ""))
         lines = out.decode().splitlines()
-        self.assertEqual([line.split() for line in lines[:2]],
-                         [["maps/dm/x.bsp", str(len(binary)), str(len(binary)), "NONE"],
-                          ["Text.TXT", "150", "152", "RLE"]])
-        self.assertEqual(lines[2], "2 entries, %d bytes, %d stored" % (len(binary) + 150, len(binary) + 152))
+        columns = [line.split() for line in lines[:2]]
+        binary_stored = int(columns[1][2])
+        self.assertEqual(columns, [["Text.TXT", "150", "152", "RLE"],
+                                   ["maps/dm/x.bsp", str(len(binary)), str(binary_stored), "RLE"]])
+        self.assertGreater(binary_stored, len(binary))  # these bytes have too few runs
+        self.assertEqual(lines[2], "2 entries, %d bytes, %d stored" % (len(binary) + 150, binary_stored + 152))
         code, out, _ = self.run_cli("rez", "list", rez, "--json")
         self.assertEqual(json.loads(out), {
-            "entries": [{"name": "maps/dm/x.bsp", "size": len(binary), "stored": len(binary), "method": "NONE"},
-                        {"name": "Text.TXT", "size": 150, "stored": 152, "method": "RLE"}],
-            "totals": {"entries": 2, "size": len(binary) + 150, "stored": len(binary) + 152}})
-        latin = self.write_rez("b.rez", [("caf\xe9", b"", "none")])
+            "entries": [{"name": "Text.TXT", "size": 150, "stored": 152, "method": "RLE"},
+                        {"name": "maps/dm/x.bsp", "size": len(binary), "stored": binary_stored, "method": "RLE"}],
+            "totals": {"entries": 2, "size": len(binary) + 150, "stored": binary_stored + 152}})
+        latin = self.write_rez("b.rez", {b"caf\xe9": b""})
         code, out, _ = self.run_cli("rez", "list", latin, "--json")
         self.assertEqual((code, json.loads(out)["entries"][0]["name"]), (0, "caf\ufffd"))
         code, out, _ = self.run_cli("rez", "cat", rez, "MAPS/DM/X.BSP")
@@ -298,23 +299,27 @@ class Cli(ProcessTest):
         self.assertIn("servolt-cli: ", err)
 
     def test_rez_extract_exit_codes_and_files(self):
-        entries = [("a/b.txt", b"b\r\n\0", "none"), ("c.txt", b"c" * 300, "rle")]
-        rez = self.write_rez("a.rez", entries)
+        entries = {"a/b.txt": b"b\r\n\0", "c.txt": b"c" * 300}
+        rez = self.write_rez("a.rez", {name.encode(): data for name, data in entries.items()}, "best")
         code, _, err = self.run_cli("rez", "extract", rez, "-C", self.path("out"))
         self.assertEqual((code, err), (0, ""))
-        for name, data, _ in entries:
+        for name, data in entries.items():
             with open(os.path.join(self.root, "out", name), "rb") as f:
                 self.assertEqual(f.read(), data)
         code, _, err = self.run_cli("rez", "extract", rez, "-C", self.path("out"))
         self.assertEqual(code, 1)
         self.assertIn("a.rez: a/b.txt: exists already", err)
-        bad = self.write_rez("bad.rez", [("../up.txt", b"x", "none"), ("ok.txt", b"ok", "none")])
+        bad = self.write_rez("bad.rez", {b"xx/up.txt": b"x", b"ok.txt": b"ok"})
+        self.damage_rez("bad.rez", lambda data: data.__setitem__(slice(None), data.replace(b"xx/up", b"../up")))
         code, _, err = self.run_cli("rez", "extract", bad, "-C", self.path("bad"))
         self.assertEqual(code, 1)
         self.assertIn("bad.rez: ../up.txt: ", err)
-        self.assertEqual(sorted(os.listdir(self.root)), ["a.rez", "bad", "bad.rez", "home", "out"])
+        self.assertEqual(sorted(n for n in os.listdir(self.root) if not n.startswith("stage-")),
+                         ["a.rez", "bad", "bad.rez", "home", "out"])
         self.assertEqual(os.listdir(os.path.join(self.root, "bad")), ["ok.txt"])
-        shared = self.write_rez("shared.rez", [("one", b"x" * 64, "none"), ("two", b"", "none")], share=(1, 0))
+        shared = self.write_rez("shared.rez", {b"one": b"x" * 64, b"two": b"y" * 64})
+        # Both records in one group: the second's data offset becomes the first's.
+        self.damage_rez("shared.rez", lambda data: data.__setitem__(slice(48, 52), data[32:36]))
         code, _, err = self.run_cli("rez", "extract", shared, "-C", self.path("shared"))
         self.assertEqual(code, 2)
         self.assertIn('shared.rez: two: its stored bytes overlap those of "one"', err)
@@ -332,7 +337,7 @@ class Cli(ProcessTest):
         archive = self.path("game", "mainmp", "packed.rez")
         code, out, err = self.run_cli("rez", "create", archive, self.path("stage"))
         self.assertEqual((code, err), (0, ""))
-        self.assertRegex(out.decode(), r"packed\.rez: 1 entries, 20000 bytes, \d+ stored bytes \(\d+\.\d%\)")
+        self.assertRegex(out.decode(), r"packed\.rez: 1 entry, 20000 bytes, \d+ stored \(\d+\.\d%\); archive \d+ bytes")
         ini = self.write_ini("s.ini", {"Basic": {"GameType": "1"}})
         code, out, err = self.run_cli("maps", "--ini", ini, "--game", game)
         # Archive entries keep their extension in the list, loose maps lose it.

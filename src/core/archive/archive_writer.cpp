@@ -598,6 +598,7 @@ PackResult PackFolder(const std::string& folderGiven, const std::string& archive
                   SlotOf(layout.codes, used), std::uint32_t(data.size()));
         at += bytes.size();
         result.bytes += data.size();
+        result.storedBytes += bytes.size();
         ++done.entriesDone;
         done.bytesDone += file.size;
         if (progress) progress(done);
@@ -606,7 +607,7 @@ PackResult PackFolder(const std::string& folderGiven, const std::string& archive
         return fail(archivePath + ": cannot be written (" + ErrorText() + ")");
     result.written = true;
     result.entries = files.size();
-    result.storedBytes = at;
+    result.archiveBytes = at;
     return result;
 }
 

@@ -113,7 +113,8 @@ struct PackResult {
     bool written = false;             // the archive is complete at its path
     std::size_t entries = 0;          // entries written, folder entries included
     std::uint64_t bytes = 0;          // their bytes, decoded
-    std::uint64_t storedBytes = 0;    // the archive file's size
+    std::uint64_t storedBytes = 0;    // their stored bytes, as rez list counts them
+    std::uint64_t archiveBytes = 0;   // the archive file's size: header and directory too
     std::vector<std::string> problems;  // why nothing was written; each names a path
     std::vector<std::string> skipped;   // links and the archive itself, not packed
 };

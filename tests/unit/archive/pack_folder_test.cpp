@@ -123,13 +123,16 @@ TEST(PackFolder, EveryMethodReadsBackAndBestIsNeverLarger) {
             const rezwriter::PackResult result = rezwriter::PackFolder(tree.path(), archivePath, method);
             ASSERT_TRUE(result.written) << (result.problems.empty() ? "" : result.problems[0]);
             EXPECT_EQ(result.entries, files.size());
-            EXPECT_EQ(result.storedBytes, FileText(archivePath).size());
+            EXPECT_EQ(result.archiveBytes, FileText(archivePath).size());
 
             ResourceArchive archive(archivePath.c_str(), "");
             ASSERT_TRUE(archive.IsOpen());
             ASSERT_EQ(archive.GetEntryCount(), files.size());
             for (const auto& [name, data] : files) EXPECT_EQ(ReadWhole(archive, name.c_str()), data) << name;
             stored[method] = StoredSizes(archivePath);
+            std::uint64_t storedSum = 0;
+            for (const auto& item : stored[method]) storedSum += item.second;
+            EXPECT_EQ(result.storedBytes, storedSum);
             if (method == Method::None) {
                 for (const auto& [name, data] : files) EXPECT_EQ(stored[method][name], data.size()) << name;
             }
