@@ -1,5 +1,5 @@
 // The parts of the platform layer that both implementations share: the
-// message-box hook and the test hooks.
+// message-box hook, the test hooks and what is built on ReplacingFile.
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "platform/common.h"
@@ -52,5 +52,10 @@ bool InjectedWriteFailure() {
     return --g_failWriteCountdown == 0;
 }
 }  // namespace detail
+
+bool WriteNewFile(const char* path, const void* data, std::size_t size, bool replace) {
+    ReplacingFile file;
+    return file.Open(path, TemporaryName::Fresh) && file.Write(data, size) && file.Commit(replace);
+}
 
 }  // namespace platform

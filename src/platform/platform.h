@@ -81,13 +81,9 @@ bool ReplaceFileContents(const char* path, const void* data, std::size_t size);
 enum class PathType { Missing, File, Folder, Link, Other };
 PathType PathKind(const char* path);
 
-// Writes the whole file in binary through a temporary file of its own (a
-// new name beside `path`, never a file that was there) and a rename, so
-// that nothing else in the folder is touched. Without `replace` it fails
-// with ERROR_FILE_EXISTS when anything is at `path`, a link that leads
-// nowhere included; with it, whatever file or link is at `path` is
-// replaced, not written through. On failure the temporary is removed and
-// LastErrorCode() tells why.
+// Writes the whole file in binary through a ReplacingFile with a fresh
+// temporary name, so that nothing else in the folder is touched; `replace`
+// as for ReplacingFile::Commit.
 bool WriteNewFile(const char* path, const void* data, std::size_t size, bool replace);
 
 // Reads a whole file in binary (fopen "rb"). False when it cannot be opened
@@ -168,10 +164,14 @@ private:
 };
 
 // ---- Writing a file in pieces that replaces another only when complete ----
-// The bytes go to `path`.tmp (always a new file), which Commit renames over
-// `path` (MoveFileExA with MOVEFILE_REPLACE_EXISTING); until then `path`
-// stays as it was, and a file never committed is removed when the object
-// goes. Failures leave the reason in LastErrorCode().
+// The bytes go to a temporary file beside `path`, which Commit renames to
+// `path`; until then `path` stays as it was, and a file never committed is
+// removed when the object goes. Failures leave the reason in LastErrorCode().
+enum class TemporaryName {
+    Fixed,  // `path`.tmp, whatever an earlier run left there replaced (not written through)
+    Fresh,  // a name beside `path` that no file has: nothing that was there is touched
+};
+
 class ReplacingFile {
 public:
     ReplacingFile() = default;
@@ -179,14 +179,17 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    bool Open(const char* path);
+    bool Open(const char* path, TemporaryName naming = TemporaryName::Fixed);
     // Writes at the current position, which then moves past the bytes.
     bool Write(const void* data, std::size_t size);
     bool Seek(std::uint64_t offset);
-    // Flushes, closes and renames over the target. After a failure nothing
-    // is left of the temporary file.
-    bool Commit();
-    // The temporary file's path (as given to Open, plus ".tmp").
+    // Flushes, closes and renames to the target. With `replace`, whatever
+    // file or link is at the target is replaced, not written through
+    // (MoveFileExA with MOVEFILE_REPLACE_EXISTING); without, it fails with
+    // ERROR_FILE_EXISTS when anything is there, a link that leads nowhere
+    // included. After a failure nothing is left of the temporary file.
+    bool Commit(bool replace = true);
+    // The temporary file's path.
     const std::string& TemporaryPath() const { return temporary_; }
 
 private:

@@ -176,61 +176,6 @@ PathType PathKind(const char* path) {
     return S_ISREG(info.st_mode) ? PathType::File : PathType::Other;
 }
 
-bool WriteNewFile(const char* path, const void* data, std::size_t size, bool replace) {
-    const std::string host = HostPath(path);
-    // A name no file has: O_EXCL neither opens an existing file nor follows
-    // a link.
-    std::string temporary;
-    int fd = -1;
-    for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = host + ".~" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        SetErrnoError(errno, temporary);
-        return false;
-    }
-    const char* bytes = static_cast<const char*>(data);
-    unsigned long error = 0;
-    for (std::size_t done = 0; error == 0 && done < size;) {
-        const std::size_t chunk = size - done < ReplaceWriteBlockSize ? size - done : ReplaceWriteBlockSize;
-        const ssize_t written = write(fd, bytes + done, chunk);
-        if (written < 0) {
-            if (errno != EINTR) error = FromErrno(errno);
-        } else if (written == 0) {
-            error = detail::kErrorDiskFull;
-        } else {
-            done += static_cast<std::size_t>(written);
-        }
-    }
-    if (error == 0 && fsync(fd) != 0 && errno != EINVAL) error = FromErrno(errno);
-    if (close(fd) != 0 && error == 0) error = FromErrno(errno);
-    bool renamed = false;
-    if (error == 0) {
-        if (replace) {
-            renamed = rename(temporary.c_str(), host.c_str()) == 0;
-            if (!renamed) error = FromErrno(errno);
-        } else if (link(temporary.c_str(), host.c_str()) != 0) {
-            // link, unlike rename, fails on any name that is there. File
-            // systems without hard links: look, then rename.
-            struct stat info;
-            if (errno == EEXIST || lstat(host.c_str(), &info) == 0) {
-                error = detail::kErrorFileExists;
-            } else {
-                renamed = rename(temporary.c_str(), host.c_str()) == 0;
-                if (!renamed) error = FromErrno(errno);
-            }
-        }
-    }
-    if (!renamed) unlink(temporary.c_str());  // the second name after a link, or the failed write
-    if (error != 0) {
-        t_lastError = error;
-        return false;
-    }
-    return true;
-}
-
 bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
     unsigned long error = 0;
     if (detail::ReplaceHostFile(HostPath(path), static_cast<const char*>(data), size, false, true, error)) return true;

@@ -2,6 +2,7 @@
 // renamed over its target with MoveFileExA once complete.
 #include <cerrno>
 #include <cstdint>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,21 +31,29 @@ void ReplacingFile::Discard() {
     ::unlink(HostPath(temporary_.c_str()).c_str());
 }
 
-bool ReplacingFile::Open(const char* path) {
+bool ReplacingFile::Open(const char* path, TemporaryName naming) {
     Discard();
     if (!path) return false;
     target_ = path;
-    temporary_ = target_ + ".tmp";
-    const std::string host = HostPath(temporary_.c_str());
-    // Always a new file: whatever an earlier run left under that name (or a
-    // link someone put there) is not written through.
-    ::unlink(host.c_str());
-    int fd;
-    do {
-        fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
+    int fd = -1;
+    int error = 0;
+    // O_EXCL: always a new file, never one that was there or a link someone
+    // put there.
+    for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        if (naming == TemporaryName::Fixed) {
+            temporary_ = target_ + ".tmp";
+            ::unlink(HostPath(temporary_.c_str()).c_str());  // what an earlier run left
+        } else {
+            temporary_ = target_ + ".~" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        }
+        do {
+            fd = ::open(HostPath(temporary_.c_str()).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EINTR);
+        error = fd < 0 ? errno : 0;
+        if (fd < 0 && (naming == TemporaryName::Fixed || error != EEXIST)) break;
+    }
     if (fd < 0) {
-        detail::SetLastErrorFromErrno(errno, host);
+        detail::SetLastErrorFromErrno(error, HostPath(temporary_.c_str()));
         return false;
     }
     handle_ = Slot(fd);
@@ -81,7 +90,7 @@ bool ReplacingFile::Seek(std::uint64_t offset) {
     return true;
 }
 
-bool ReplacingFile::Commit() {
+bool ReplacingFile::Commit(bool replace) {
     if (!handle_) return false;
     const int fd = Descriptor(handle_);
     int error = 0;
@@ -90,10 +99,29 @@ bool ReplacingFile::Commit() {
     handle_ = nullptr;
     const std::string host = HostPath(temporary_.c_str());
     const std::string hostTarget = HostPath(target_.c_str());
-    if (error == 0 && ::rename(host.c_str(), hostTarget.c_str()) != 0) error = errno;
+    bool exists = false;
+    if (error == 0 && replace) {
+        if (::rename(host.c_str(), hostTarget.c_str()) != 0) error = errno;
+    } else if (error == 0 && ::link(host.c_str(), hostTarget.c_str()) != 0) {
+        // link, unlike rename, fails on any name that is there. File systems
+        // without hard links: look, then rename.
+        struct stat info;
+        exists = errno == EEXIST || ::lstat(hostTarget.c_str(), &info) == 0;
+        if (exists) {
+            error = EEXIST;
+        } else if (::rename(host.c_str(), hostTarget.c_str()) != 0) {
+            error = errno;
+        }
+    } else if (error == 0) {
+        ::unlink(host.c_str());  // the second name the link left
+    }
     if (error != 0) {
         ::unlink(host.c_str());
-        detail::SetLastErrorFromErrno(error, hostTarget);
+        if (exists) {
+            SetLastErrorCode(detail::kErrorFileExists);
+        } else {
+            detail::SetLastErrorFromErrno(error, hostTarget);
+        }
         return false;
     }
     return true;

@@ -2,6 +2,8 @@
 // the real Win32 calls.
 #include <windows.h>
 
+#include <string>
+
 #include "platform/common.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
@@ -25,15 +27,26 @@ void ReplacingFile::Discard() {
     SetLastError(error);
 }
 
-bool ReplacingFile::Open(const char* path) {
+bool ReplacingFile::Open(const char* path, TemporaryName naming) {
     Discard();
     if (!path) return false;
     target_ = path;
-    temporary_ = target_ + ".tmp";
-    // CREATE_ALWAYS: whatever an earlier run left under that name is
-    // replaced, not appended to.
-    HANDLE file = CreateFileA(temporary_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (naming == TemporaryName::Fixed) {
+        // CREATE_ALWAYS: whatever an earlier run left under that name is
+        // replaced, not appended to.
+        temporary_ = target_ + ".tmp";
+        file = CreateFileA(temporary_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    // CREATE_NEW opens nothing that exists.
+    for (unsigned attempt = 0; naming == TemporaryName::Fresh && attempt < 100; ++attempt) {
+        temporary_ = target_ + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+        file = CreateFileA(temporary_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD error = GetLastError();
+        if (file != INVALID_HANDLE_VALUE || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)) break;
+    }
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = file;
     return true;
@@ -66,7 +79,7 @@ bool ReplacingFile::Seek(std::uint64_t offset) {
     return SetFilePointerEx(Handle(handle_), to, nullptr, FILE_BEGIN) != 0;
 }
 
-bool ReplacingFile::Commit() {
+bool ReplacingFile::Commit(bool replace) {
     if (!handle_) return false;
     bool ok = FlushFileBuffers(Handle(handle_)) != 0;
     DWORD error = ok ? ERROR_SUCCESS : GetLastError();
@@ -75,9 +88,13 @@ bool ReplacingFile::Commit() {
         error = GetLastError();
     }
     handle_ = nullptr;
-    if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is
+    // there; with it, a link at the target is itself replaced.
+    if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(),
+                           (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
         error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
     }
     if (!ok) {
         DeleteFileA(temporary_.c_str());

@@ -115,54 +115,6 @@ PathType PathKind(const char* path) {
     return attributes & FILE_ATTRIBUTE_DEVICE ? PathType::Other : PathType::File;
 }
 
-bool WriteNewFile(const char* path, const void* data, std::size_t size, bool replace) {
-    // A name no file has: CREATE_NEW opens nothing that exists.
-    std::string temporary;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
-        temporary = std::string(path) + ".~" + std::to_string(GetCurrentProcessId()) + "-" +
-                    std::to_string(attempt) + ".tmp";
-        file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
-            GetLastError() != ERROR_ALREADY_EXISTS)
-            break;
-    }
-    if (file == INVALID_HANDLE_VALUE) return false;
-
-    const char* bytes = static_cast<const char*>(data);
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < size;) {
-        const DWORD chunk = static_cast<DWORD>(size - done < ReplaceWriteBlockSize ? size - done
-                                                                                   : ReplaceWriteBlockSize);
-        DWORD written = 0;
-        if (!WriteFile(file, bytes + done, chunk, &written, nullptr) || written != chunk) {
-            if (GetLastError() == ERROR_SUCCESS) SetLastError(detail::kErrorWriteFault);
-            ok = false;
-        }
-        done += written;
-    }
-    if (ok && !FlushFileBuffers(file)) ok = false;
-    DWORD error = GetLastError();
-    if (!CloseHandle(file) && ok) {
-        ok = false;
-        error = GetLastError();
-    }
-    // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is
-    // there; with it, a link at `path` is itself replaced.
-    if (ok && !MoveFileExA(temporary.c_str(), path,
-                           (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
-        ok = false;
-        error = GetLastError();
-        if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
-    }
-    if (!ok) {
-        DeleteFileA(temporary.c_str());
-        SetLastError(error);
-    }
-    return ok;
-}
-
 bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
     const std::string temporary = std::string(path) + ".tmp";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
