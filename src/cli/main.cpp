@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_output.h"
 #include "cli/cli_places.h"
 #include "cli/rez_create.h"
 #include "cli/rez_command.h"
@@ -26,25 +27,15 @@
 #include "core/settings/server_settings.h"
 #include "platform/platform.h"
 
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
-// Exit codes: 0 done (for check: nothing found), 1 check found something,
-// 2 could not do it (bad arguments, a file not read or not written).
-constexpr int kExitFindings = 1;
-constexpr int kExitFailed = 2;
+constexpr int kExitFindings = kExitSome;
 
 const char kProgram[] = "servolt-cli";
 int g_notices = 0;  // notices printed: a file the core could not write
 
-void PrintError(const std::string& message) { std::cerr << kProgram << ": " << message << '\n'; }
 
-// A path as this system spells it (slashes on Linux).
-std::string Shown(const std::string& path) { return platform::HostPath(path.c_str()); }
 
 // A notice of the core as one line: its message (with the caption when the
 // message does not name the file), line breaks folded, the file named as
@@ -54,24 +45,13 @@ int PrintNotice(const Notice& notice) {
     std::string text = notice.text;
     const std::string::size_type at = notice.file.empty() ? std::string::npos : text.find(notice.file);
     if (at != std::string::npos) {
-        text.replace(at, notice.file.size(), Shown(notice.file));
+        text.replace(at, notice.file.size(), ShownPath(notice.file));
     } else {
         text = notice.caption + ": " + text;  // the caption tells which file
     }
     for (std::string::size_type at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-    PrintError(text);
+    Say(text);
     return 1;  // IDOK
-}
-
-// Bytes exactly as given: on Windows standard output would otherwise turn
-// each LF into CR LF.
-void WriteBinaryToStdout(const std::string& bytes) {
-    std::cout.flush();
-#if defined(_WIN32)
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
 }
 
 void PrintList(const std::vector<std::string>& items, bool json) {
@@ -89,7 +69,7 @@ std::unique_ptr<ServerSettings> LoadSettings(bool sayWhenMissing = true) {
     auto settings = std::make_unique<ServerSettings>();
     settings->SetDefaults();
     if (sayWhenMissing && !SettingsFileExists()) {
-        PrintError("no settings file at " + Shown(SettingsFileInUse()) + "; using the defaults");
+        Say("no settings file at " + ShownPath(SettingsFileInUse()) + "; using the defaults");
     }
     settings->ReadSettings();
     return settings;
@@ -98,7 +78,8 @@ std::unique_ptr<ServerSettings> LoadSettings(bool sayWhenMissing = true) {
 int RunWrite(const CliPlaces& places, bool toStdout) {
     const auto settings = LoadSettings();
     if (toStdout) {
-        WriteBinaryToStdout(BuildServerConfig(*settings));
+        const std::string config = BuildServerConfig(*settings);
+        WriteBinaryToStdout(config.data(), config.size());
         return 0;
     }
     if (places.out.empty()) CreateUserFolders();  // as the window does when it starts
@@ -109,7 +90,7 @@ int RunWrite(const CliPlaces& places, bool toStdout) {
 int RunImport(const CliPlaces& places, const std::string& serverCfg, bool dryRun) {
     std::string bytes;
     if (!platform::ReadFileContents(serverCfg.c_str(), bytes)) {
-        PrintError(serverCfg + ": cannot be read");
+        Say(serverCfg + ": cannot be read");
         return kExitFailed;
     }
     // server.cfg does not hold the mods in use: they stay as the settings
@@ -124,17 +105,17 @@ int RunImport(const CliPlaces& places, const std::string& serverCfg, bool dryRun
     if (places.ini.empty()) CreateUserFolders();
     const std::string ini = SettingsFileInUse();
     if (ini.empty()) {
-        PrintError("the settings file's path is longer than 259 characters");
+        Say("the settings file's path is longer than 259 characters");
         return kExitFailed;
     }
     if (!BackUpSettingsFile(ini)) {
-        PrintError(Shown(ini) + ".bak: the old settings file could not be kept; nothing was written");
+        Say(ShownPath(ini) + ".bak: the old settings file could not be kept; nothing was written");
         return kExitFailed;
     }
     const int before = g_notices;
     settings->WriteSettings();
     if (g_notices != before) return kExitFailed;
-    std::cout << "settings written to " << Shown(ini) << '\n';
+    std::cout << "settings written to " << ShownPath(ini) << '\n';
     return 0;
 }
 
@@ -163,13 +144,13 @@ int RunCheck(const CliPlaces& places, bool json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const Finding& finding : findings) {
             list.push_back({{"severity", SeverityName(finding.severity)},
-                            {"setting", Shown(finding.setting)},
+                            {"setting", ShownPath(finding.setting)},
                             {"message", finding.message}});
         }
         std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else {
         for (const Finding& finding : findings) {
-            std::cout << SeverityName(finding.severity) << ": " << Shown(finding.setting) << ": "
+            std::cout << SeverityName(finding.severity) << ": " << ShownPath(finding.setting) << ": "
                       << finding.message << '\n';
         }
     }
@@ -257,7 +238,7 @@ int main(int argc, char** argv) {
     std::string error;
     // import writes the settings file it names, which may be new.
     if (!ApplyPlaces(places, !*import, error)) {
-        PrintError(error);
+        Say(error);
         return kExitFailed;
     }
     if (*write) return RunWrite(places, toStdout);

@@ -4,68 +4,22 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <string>
 
+#include "cli/cli_output.h"
 #include "core/archive/archive_extract.h"
 #include "core/archive/resource_archive.h"
 #include "platform/platform.h"
 
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
-constexpr int kExitSome = 1;
-constexpr int kExitFailed = 2;
 // Overlapping entries of a hostile archive may be thousands: the first few
 // tell the story.
 constexpr std::size_t kOverlapLinesShown = 20;
-
-void Say(const std::string& line) { std::cerr << "servolt-cli: " << line << '\n'; }
-
-// A name from the archive as it may be shown on a terminal: control
-// characters (an escape sequence, a line break) as \xNN.
-std::string Shown(const std::string& name) {
-    std::string out;
-    for (const char c : name) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u != 0x7F) {
-            out += c;
-            continue;
-        }
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
-        out += escaped;
-    }
-    return out;
-}
-
-bool StderrIsTerminal() {
-#if defined(_WIN32)
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
-}
-
-// Bytes exactly as they are: on Windows standard output would otherwise turn
-// each LF into CR LF.
-void WriteBinaryToStdout(const char* bytes, std::size_t size) {
-    std::cout.flush();
-#if defined(_WIN32)
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    std::fwrite(bytes, 1, size, stdout);
-    std::fflush(stdout);
-}
 
 // The archive, or nullptr having said why.
 std::unique_ptr<ResourceArchive> OpenArchive(const std::string& path) {
@@ -102,7 +56,7 @@ int RunList(const RezOptions& options) {
     std::size_t width = 4;
     std::vector<std::string> names;
     for (const ArchiveRecord& record : records) {
-        names.push_back(Shown(record.name));
+        names.push_back(ShownName(record.name));
         width = std::max(width, names.back().size());
     }
     char line[64];
@@ -124,7 +78,7 @@ int RunCat(const RezOptions& options) {
     if (!archive) return kExitFailed;
     EntryHandle* entry = archive->OpenEntry(options.entry.c_str());
     if (!entry) {
-        Say(options.archive + ": " + Shown(options.entry) + ": no such entry, or its record describes no data that can be read");
+        Say(options.archive + ": " + ShownName(options.entry) + ": no such entry, or its record describes no data that can be read");
         return kExitFailed;
     }
     std::string data(archive->GetEntrySize(entry), '\0');
@@ -132,50 +86,22 @@ int RunCat(const RezOptions& options) {
         data.empty() || archive->ReadEntry(entry, 0, &data[0], std::uint32_t(data.size())) == data.size();
     archive->CloseEntry(entry);
     if (!read) {
-        Say(options.archive + ": " + Shown(options.entry) + ": its stored bytes cannot be read or decoded");
+        Say(options.archive + ": " + ShownName(options.entry) + ": its stored bytes cannot be read or decoded");
         return kExitFailed;
     }
     WriteBinaryToStdout(data.data(), data.size());
     return 0;
 }
 
-// One line on a terminal, refreshed at most four times a second.
-class ProgressLine {
-public:
-    explicit ProgressLine(bool shown) : shown_(shown) {}
-    void Update(const ExtractProgress& progress) {
-        if (!shown_) return;
-        const auto now = std::chrono::steady_clock::now();
-        const bool last = progress.entriesDone == progress.entriesTotal;
-        if (drawn_ && !last && now - lastDrawn_ < std::chrono::milliseconds(250)) return;
-        lastDrawn_ = now;
-        drawn_ = true;
-        std::fprintf(stderr, "\r%lu/%lu entries, %llu/%llu bytes", static_cast<unsigned long>(progress.entriesDone),
-                     static_cast<unsigned long>(progress.entriesTotal),
-                     static_cast<unsigned long long>(progress.bytesDone),
-                     static_cast<unsigned long long>(progress.bytesTotal));
-        std::fflush(stderr);
-    }
-    void End() {
-        if (drawn_) std::fputs("\n", stderr);
-        drawn_ = false;
-    }
-
-private:
-    bool shown_;
-    bool drawn_ = false;
-    std::chrono::steady_clock::time_point lastDrawn_;
-};
-
 int RunExtract(const RezOptions& options) {
     const auto archive = OpenArchive(options.archive);
     if (!archive) return kExitFailed;
-    ProgressLine line(StderrIsTerminal());
+    ProgressLine line("extracting");
     ExtractOptions extract;
     extract.patterns = options.patterns;
     extract.folder = options.folder.empty() ? "." : options.folder;
     extract.force = options.force;
-    extract.progress = [&line](const ExtractProgress& progress) { line.Update(progress); };
+    extract.progress = [&line](const ArchiveProgress& progress) { line.Update(progress); };
     const ExtractResult result = ExtractArchive(*archive, extract);
     line.End();
 
@@ -184,7 +110,7 @@ int RunExtract(const RezOptions& options) {
                                                   : result.problems.size();
     for (std::size_t i = 0; i < shown; ++i) {
         const ExtractProblem& problem = result.problems[i];
-        Say(options.archive + ": " + (problem.entry.empty() ? "" : Shown(problem.entry) + ": ") + Shown(problem.reason));
+        Say(options.archive + ": " + (problem.entry.empty() ? "" : ShownName(problem.entry) + ": ") + ShownName(problem.reason));
     }
     if (result.outcome == ExtractOutcome::Refused) {
         if (shown < result.problems.size())

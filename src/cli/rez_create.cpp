@@ -6,22 +6,11 @@
 #include <iostream>
 #include <string>
 
+#include "cli/cli_output.h"
 #include "core/archive/archive_writer.h"
 #include "platform/platform.h"
 
-#if defined(_WIN32)
-#include <io.h>
-#define SERVOLT_ISATTY _isatty
-#else
-#include <unistd.h>
-#define SERVOLT_ISATTY isatty
-#endif
-
 namespace {
-
-constexpr int kExitFailed = 2;
-
-void Say(const std::string& line) { std::cerr << "servolt-cli: " << line << '\n'; }
 
 rezwriter::Method MethodNamed(const std::string& name) {
     if (name == "none") return rezwriter::Method::None;
@@ -44,31 +33,22 @@ CLI::App* AddRezCreateCommand(CLI::App& rez, RezCreateOptions& options) {
 }
 
 int RunRezCreate(const RezCreateOptions& options) {
-    // Progress only for an operator watching a terminal, and only as the
-    // whole percent changes.
-    const bool terminal = SERVOLT_ISATTY(fileno(stderr)) != 0;
-    int shown = -1;
-    const auto progress = [&](const rezwriter::PackProgress& p) {
-        const int percent = p.byteCount ? int(p.bytesDone * 100 / p.byteCount) : 100;
-        if (!terminal || percent == shown) return;
-        shown = percent;
-        std::cerr << "\rservolt-cli: packing " << p.entriesDone << "/" << p.entryCount << " entries (" << percent
-                  << "%)" << std::flush;
-    };
+    ProgressLine line("packing");
+    const auto progress = [&line](const ArchiveProgress& p) { line.Update(p); };
     const rezwriter::PackResult result =
         rezwriter::PackFolder(options.folder, options.archive, MethodNamed(options.method), progress);
-    if (shown >= 0) std::cerr << '\r' << std::string(60, ' ') << '\r' << std::flush;
+    line.End();
 
     for (const std::string& skipped : result.skipped) Say("skipped " + skipped);
     for (const std::string& problem : result.problems) Say(problem);
     if (!result.written) {
-        Say(platform::HostPath(options.archive.c_str()) + ": not written");
+        Say(ShownPath(options.archive) + ": not written");
         return kExitFailed;
     }
     char ratio[32];
     std::snprintf(ratio, sizeof ratio, "%.1f%%",
                   result.bytes ? 100.0 * double(result.storedBytes) / double(result.bytes) : 100.0);
-    std::cout << platform::HostPath(options.archive.c_str()) << ": " << result.entries
+    std::cout << ShownPath(options.archive) << ": " << result.entries
               << (result.entries == 1 ? " entry, " : " entries, ") << result.bytes << " bytes, "
               << result.storedBytes << " stored (" << ratio << "); archive " << result.archiveBytes << " bytes\n";
     return 0;

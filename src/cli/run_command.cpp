@@ -10,6 +10,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/cli_output.h"
 #include "core/common/notice.h"
 #include "core/common/ui_text.h"
 #include "core/launch/launch_paths.h"
@@ -27,7 +28,6 @@
 namespace {
 
 constexpr int kExitCrashLoop = 1;
-constexpr int kExitFailed = 2;
 constexpr double kBytesPerMB = 1024.0 * 1024.0;
 
 #if defined(_WIN32)
@@ -36,7 +36,6 @@ const char* const kDefaultLauncher = "";
 const char* const kDefaultLauncher = "wine";
 #endif
 
-void Say(const std::string& line) { std::cerr << "servolt-cli: " << line << std::endl; }
 
 std::int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -67,7 +66,6 @@ std::string Absolute(const std::string& path) {
     return here + (here.back() == '\\' || here.back() == '/' ? "" : "\\") + path;
 }
 
-std::string Shown(const std::string& path) { return platform::HostPath(path.c_str()); }
 
 std::string DescribeEnd(const platform::ProcessEnd& end) {
     if (end.signal != 0) return "by signal " + std::to_string(end.signal);
@@ -171,11 +169,11 @@ bool PrepareLaunch(const CliPlaces& places, const RunOptions& options, const Ser
             (options.launcher.empty() ? " (install Wine, or name another program with --launcher)" : ""));
         return false;
     }
-    launch.start.arguments.insert(launch.start.arguments.begin(), Shown(paths.executable));
+    launch.start.arguments.insert(launch.start.arguments.begin(), ShownPath(paths.executable));
     launch.name += " through " + launcher;
     // The server reads server.cfg from the user folder of this prefix, where
     // it has just been written.
-    if (!places.prefix.empty()) launch.start.environment.push_back({"WINEPREFIX", Shown(Absolute(places.prefix))});
+    if (!places.prefix.empty()) launch.start.environment.push_back({"WINEPREFIX", ShownPath(Absolute(places.prefix))});
     return true;
 }
 
@@ -222,7 +220,7 @@ int RunServer(const CliPlaces& places, const RunOptions& options, const std::fun
     RunLog log;
     const auto logMaxSize = static_cast<std::uint64_t>(options.logMaxSize * kBytesPerMB);
     if (!options.log.empty() && !log.Open(options.log, std::max<std::uint64_t>(1, logMaxSize))) {
-        Say("log " + Shown(options.log) + ": " + log.Failure());
+        Say("log " + ShownPath(options.log) + ": " + log.Failure());
         return kExitFailed;
     }
 
@@ -244,7 +242,7 @@ int RunServer(const CliPlaces& places, const RunOptions& options, const std::fun
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     platform::CatchStopRequests();
-    Events events(options.log.empty() ? nullptr : &log, Shown(options.log));
+    Events events(options.log.empty() ? nullptr : &log, ShownPath(options.log));
     const platform::OutputSink forward = [&events](const char* data, std::size_t size) { events.Output(data, size); };
     RestartPolicy policy(rules);
     int exitCode = 0;

@@ -179,9 +179,9 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
         return result;
     }
 
-    ExtractProgress progress;
-    progress.entriesTotal = std::uint32_t(plan.size());
-    for (const Planned& item : plan) progress.bytesTotal += item.folder ? 0 : item.record->size;
+    ArchiveProgress progress;
+    progress.entryCount = plan.size();
+    for (const Planned& item : plan) progress.byteCount += item.folder ? 0 : item.record->size;
     if (options.progress) options.progress(progress);
 
     for (const Planned& item : plan) {

@@ -15,14 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "core/archive/archive_progress.h"
 #include "core/archive/resource_archive.h"
-
-struct ExtractProgress {
-    std::uint32_t entriesDone = 0;
-    std::uint32_t entriesTotal = 0;
-    std::uint64_t bytesDone = 0;
-    std::uint64_t bytesTotal = 0;
-};
 
 struct ExtractOptions {
     // Entries whose names match any of them (PathWildcardMatch, letter case
@@ -35,7 +29,7 @@ struct ExtractOptions {
     // file and a rename.
     bool force = false;
     // After each entry, and once before the first.
-    std::function<void(const ExtractProgress&)> progress;
+    std::function<void(const ArchiveProgress&)> progress;
 };
 
 struct ExtractProblem {

@@ -526,7 +526,7 @@ bool ReadWholeFile(const std::string& path, Bytes& data, std::string& why) {
 }  // namespace
 
 PackResult PackFolder(const std::string& folderGiven, const std::string& archivePath, Method method,
-                      const std::function<void(const PackProgress&)>& progress) {
+                      const std::function<void(const ArchiveProgress&)>& progress) {
     PackResult result;
     // Without closing separators, which the paths below would double; a
     // root ("/", "C:\\") keeps its own.
@@ -559,7 +559,7 @@ PackResult PackFolder(const std::string& folderGiven, const std::string& archive
     std::vector<std::size_t> records;
     std::vector<std::uint32_t> nameWords;
     LayOutDirectory(names, layout, frame, records, nameWords);
-    PackProgress done;
+    ArchiveProgress done;
     done.entryCount = files.size();
     for (const FoundFile& file : files) done.byteCount += file.size;
     // Stored forms may outgrow the files under LZSS or RLE; that is caught

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/archive/decoders.h"
+#include "core/archive/archive_progress.h"
 #include "core/archive/resource_archive.h"
 
 namespace rezwriter {
@@ -102,13 +103,6 @@ void PutU32(Bytes& bytes, std::size_t offset, std::uint32_t value);
 // recreates. Symbolic links and junctions are neither followed nor packed,
 // and neither is the archive being written when it lies inside the folder.
 
-struct PackProgress {
-    std::size_t entriesDone = 0;
-    std::size_t entryCount = 0;
-    std::uint64_t bytesDone = 0;
-    std::uint64_t byteCount = 0;
-};
-
 struct PackResult {
     bool written = false;             // the archive is complete at its path
     std::size_t entries = 0;          // entries written, folder entries included
@@ -130,6 +124,6 @@ struct PackResult {
 // NONE, LZSS and RLE in slots 1-3. `progress`, when set, is called after each
 // entry.
 PackResult PackFolder(const std::string& folder, const std::string& archivePath, Method method,
-                      const std::function<void(const PackProgress&)>& progress = nullptr);
+                      const std::function<void(const ArchiveProgress&)>& progress = nullptr);
 
 }  // namespace rezwriter

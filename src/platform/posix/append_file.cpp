@@ -9,16 +9,12 @@
 
 #include "platform/common.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_files.h"
 
 namespace platform {
 
-namespace {
-
-// As in ReadOnlyFile: the descriptor is kept as fd + 1, a null slot is "not open".
-inline int Descriptor(void* handle) { return int(reinterpret_cast<std::intptr_t>(handle)) - 1; }
-inline void* Slot(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1); }
-
-}  // namespace
+using detail::Descriptor;
+using detail::Slot;
 
 AppendOnlyFile::~AppendOnlyFile() { Close(); }
 

@@ -3,10 +3,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace platform {
 namespace detail {
+
+// The file classes keep a descriptor in their handle slot as fd + 1, so
+// that a null slot means "not open".
+inline int Descriptor(void* handle) { return int(reinterpret_cast<std::intptr_t>(handle)) - 1; }
+inline void* Slot(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1); }
 
 // The Windows error code for an errno value met on `hostPath`: a missing
 // file is ERROR_FILE_NOT_FOUND, or ERROR_PATH_NOT_FOUND when its folder is

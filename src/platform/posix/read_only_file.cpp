@@ -13,14 +13,8 @@
 
 namespace platform {
 
-namespace {
-
-// The descriptor is kept in the handle slot as fd + 1, so that a null slot
-// means "not open".
-inline int Descriptor(void* handle) { return int(reinterpret_cast<std::intptr_t>(handle)) - 1; }
-inline void* Slot(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1); }
-
-}  // namespace
+using detail::Descriptor;
+using detail::Slot;
 
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 

@@ -10,17 +10,13 @@
 
 #include "platform/common.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_files.h"
 #include "platform/test_hooks.h"
 
 namespace platform {
 
-namespace {
-
-// As in ReadOnlyFile: the descriptor is kept as fd + 1, a null slot is "not open".
-inline int Descriptor(void* handle) { return int(reinterpret_cast<std::intptr_t>(handle)) - 1; }
-inline void* Slot(int fd) { return reinterpret_cast<void*>(std::intptr_t(fd) + 1); }
-
-}  // namespace
+using detail::Descriptor;
+using detail::Slot;
 
 ReplacingFile::~ReplacingFile() { Discard(); }
 

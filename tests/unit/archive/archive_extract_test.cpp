@@ -229,7 +229,7 @@ TEST(ArchiveExtract, OneStreamNamedFourThousandTimesIsRefusedWithNothingWritten)
     ASSERT_TRUE(archive.IsOpen());
     ExtractOptions options;
     options.folder = root.Out();
-    options.progress = [&](const ExtractProgress&) { ++progressCalls; };
+    options.progress = [&](const ArchiveProgress&) { ++progressCalls; };
     const ExtractResult result = ExtractArchive(archive, options);
     EXPECT_EQ(result.outcome, ExtractOutcome::Refused);
     EXPECT_EQ(result.problems.size(), kRecords - 1);

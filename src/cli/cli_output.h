@@ -1,0 +1,45 @@
+// What every servolt-cli command prints with: messages on standard error
+// under the program's name, the exit codes, raw bytes on standard output and
+// progress for an operator watching a terminal.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+#include "core/archive/archive_progress.h"
+
+// Exit codes: 0 done; 1 done in part, or (check) something found; 2 could
+// not do it (bad arguments, a file not read or not written).
+constexpr int kExitSome = 1;
+constexpr int kExitFailed = 2;
+
+// "servolt-cli: " and the line, on standard error.
+void Say(const std::string& line);
+
+// A path as this system spells it (slashes on Linux).
+std::string ShownPath(const std::string& path);
+
+// A name from a file of a stranger as it may be shown on a terminal:
+// control characters (an escape sequence, a line break) as \xNN.
+std::string ShownName(const std::string& name);
+
+// Bytes exactly as given: on Windows standard output would otherwise turn
+// each LF into CR LF.
+void WriteBinaryToStdout(const void* bytes, std::size_t size);
+
+// One line on standard error, refreshed at most four times a second, and
+// only when standard error is a terminal; End clears it.
+class ProgressLine {
+public:
+    explicit ProgressLine(const char* doing);
+    void Update(const ArchiveProgress& progress);
+    void End();
+
+private:
+    const char* doing_;
+    bool shown_;
+    bool drawn_ = false;
+    int width_ = 0;  // of the line drawn last, with its "\r"
+    std::chrono::steady_clock::time_point lastDrawn_;
+};
