@@ -24,9 +24,11 @@ void SetDocumentsFolderForTests(const char* folder);
 void SetDocumentsFolderUnknownForTests();
 // Makes the n-th block write of ReplaceFileContents or ReplacingFile from now on fail as a
 // full disk does (n counts from 1; 0 switches the failure off). Writes are
-// made in blocks of ReplaceWriteBlockSize bytes.
+// made in blocks of ReplaceWriteBlockSize bytes (ReplacingFileBlockSize for
+// ReplacingFile, whose files run to hundreds of megabytes).
 void FailFileWriteForTests(int n);
 constexpr std::size_t ReplaceWriteBlockSize = 4096;
+constexpr std::size_t ReplacingFileBlockSize = std::size_t(1) << 20;
 
 #if !defined(_WIN32)
 namespace posix {

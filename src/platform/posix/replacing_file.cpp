@@ -64,7 +64,7 @@ bool ReplacingFile::Write(const void* data, std::size_t size) {
             SetLastErrorCode(detail::kErrorDiskFull);
             return false;
         }
-        const std::size_t block = size < ReplaceWriteBlockSize ? size : ReplaceWriteBlockSize;
+        const std::size_t block = size < ReplacingFileBlockSize ? size : ReplacingFileBlockSize;
         const ssize_t n = ::write(Descriptor(handle_), from, block);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {

@@ -60,7 +60,7 @@ bool ReplacingFile::Write(const void* data, std::size_t size) {
             SetLastError(detail::kErrorDiskFull);
             return false;
         }
-        const DWORD block = DWORD(size < ReplaceWriteBlockSize ? size : ReplaceWriteBlockSize);
+        const DWORD block = DWORD(size < ReplacingFileBlockSize ? size : ReplacingFileBlockSize);
         DWORD written = 0;
         if (!WriteFile(Handle(handle_), from, block, &written, nullptr) || written != block) {
             if (GetLastError() == ERROR_SUCCESS) SetLastError(detail::kErrorWriteFault);
