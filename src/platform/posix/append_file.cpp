@@ -50,18 +50,11 @@ std::uint64_t AppendOnlyFile::Size() const {
 
 bool AppendOnlyFile::Write(const void* data, std::size_t size) {
     if (!handle_) return false;
-    const char* from = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(Descriptor(handle_), from, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            detail::SetLastErrorFromErrno(n < 0 ? errno : ENOSPC, "");
-            return false;
-        }
-        from += n;
-        size -= std::size_t(n);
-    }
-    return true;
+    // O_APPEND: each call lands at the end as it is then.
+    const unsigned long error = detail::WriteToDescriptor(Descriptor(handle_), static_cast<const char*>(data), size,
+                                                          size ? size : 1, false);
+    if (error != 0) SetLastErrorCode(error);
+    return error == 0;
 }
 
 bool MoveFileReplacing(const char* from, const char* to) {

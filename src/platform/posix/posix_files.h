@@ -25,6 +25,12 @@ unsigned long ErrorFromErrno(int error, const std::string& hostPath);
 // Returns the descriptor, or -1 with the reason in `error`.
 int OpenRegularFile(const std::string& hostPath, unsigned long& error);
 
+// Writes all the bytes at the descriptor's position, `block` bytes per call
+// at most, going on after interruptions. `injectable`: each block is one of
+// the writes FailFileWriteForTests counts. 0, or the Windows error code.
+unsigned long WriteToDescriptor(int fd, const char* bytes, std::size_t size, std::size_t block,
+                                bool injectable);
+
 // Writes the bytes to a new temporary file beside `hostPath` and renames it
 // over `hostPath` once complete and flushed; on failure the old file is left
 // as it was and the temporary removed. `keepMode` gives the new file the

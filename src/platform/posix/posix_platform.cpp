@@ -213,6 +213,20 @@ int OpenRegularFile(const std::string& hostPath, unsigned long& error) {
     return fd;
 }
 
+unsigned long WriteToDescriptor(int fd, const char* bytes, std::size_t size, std::size_t block,
+                                bool injectable) {
+    for (std::size_t done = 0; done < size;) {
+        if (injectable && InjectedWriteFailure()) return kErrorDiskFull;
+        const std::size_t chunk = size - done < block ? size - done : block;
+        const ssize_t written = write(fd, bytes + done, chunk);
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return FromErrno(errno);
+        if (written == 0) return kErrorDiskFull;
+        done += static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
 bool ReplaceHostFile(const std::string& hostPath, const char* bytes, std::size_t size, bool keepMode,
                      bool injectable, unsigned long& error) {
     const std::string temporary = hostPath + ".tmp";
@@ -226,23 +240,7 @@ bool ReplaceHostFile(const std::string& hostPath, const char* bytes, std::size_t
     }
     struct stat old;
     if (keepMode && stat(hostPath.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
-    error = 0;
-    for (std::size_t done = 0; error == 0 && done < size;) {
-        std::size_t chunk = size - done < ReplaceWriteBlockSize ? size - done : ReplaceWriteBlockSize;
-        if (injectable && InjectedWriteFailure()) {
-            error = kErrorDiskFull;
-            break;
-        }
-        ssize_t written = write(fd, bytes + done, chunk);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            error = FromErrno(errno);
-        } else if (written == 0) {
-            error = kErrorDiskFull;
-        } else {
-            done += static_cast<std::size_t>(written);
-        }
-    }
+    error = WriteToDescriptor(fd, bytes, size, ReplaceWriteBlockSize, injectable);
     if (error == 0 && fsync(fd) != 0 && errno != EINVAL) error = FromErrno(errno);
     if (close(fd) != 0 && error == 0) error = FromErrno(errno);
     if (error == 0 && rename(temporary.c_str(), hostPath.c_str()) != 0) error = FromErrno(errno);

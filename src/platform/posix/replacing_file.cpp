@@ -58,23 +58,10 @@ bool ReplacingFile::Open(const char* path, TemporaryName naming) {
 
 bool ReplacingFile::Write(const void* data, std::size_t size) {
     if (!handle_) return false;
-    const char* from = static_cast<const char*>(data);
-    while (size > 0) {
-        if (detail::InjectedWriteFailure()) {
-            SetLastErrorCode(detail::kErrorDiskFull);
-            return false;
-        }
-        const std::size_t block = size < ReplacingFileBlockSize ? size : ReplacingFileBlockSize;
-        const ssize_t n = ::write(Descriptor(handle_), from, block);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            detail::SetLastErrorFromErrno(n < 0 ? errno : ENOSPC, "");
-            return false;
-        }
-        from += n;
-        size -= std::size_t(n);
-    }
-    return true;
+    const unsigned long error = detail::WriteToDescriptor(Descriptor(handle_), static_cast<const char*>(data), size,
+                                                          ReplacingFileBlockSize, true);
+    if (error != 0) SetLastErrorCode(error);
+    return error == 0;
 }
 
 bool ReplacingFile::Seek(std::uint64_t offset) {
