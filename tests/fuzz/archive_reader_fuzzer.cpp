@@ -150,6 +150,42 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
+// The header's group count and directory size and the first group's record
+// count, when the first group's records lie inside the directory block;
+// false when there is no such group for a mutator to work on.
+bool FirstGroupShape(const std::uint8_t* data, std::size_t size, std::uint32_t& groups,
+                     std::uint32_t& directorySize, std::uint32_t& records) {
+    if (size < kArchiveHeaderSize + kGroupHeaderSize + kRecordSize) return false;
+    groups = GetU32(data + 4);
+    directorySize = GetU32(data + 8);
+    records = GetU32(data + kArchiveHeaderSize + 4);
+    return groups != 0 && directorySize <= size - kArchiveHeaderSize &&
+           directorySize >= kGroupHeaderSize + kRecordSize && records != 0 &&
+           records <= (directorySize - kGroupHeaderSize) / kRecordSize;
+}
+
+// After `added` bytes were inserted into the directory block of `grown`
+// (now blockSize bytes): in every record that can be walked to, a name at
+// or behind block offset `from`, and data at or behind the same place in
+// the file, move by `added`.
+void MovePlacesFrom(std::vector<std::uint8_t>& grown, std::uint32_t groups, std::size_t blockSize, std::size_t from,
+                    std::size_t added) {
+    std::uint8_t* block = grown.data() + kArchiveHeaderSize;
+    std::size_t at = 0;
+    for (std::uint32_t group = 0; group < groups && blockSize - at >= kGroupHeaderSize; ++group) {
+        const std::uint32_t count = GetU32(block + at + 4);
+        at += kGroupHeaderSize;
+        for (std::uint32_t i = 0; i < count && blockSize - at >= kRecordSize; ++i, at += kRecordSize) {
+            const std::uint32_t dataOffset = GetU32(block + at);
+            if (dataOffset >= kArchiveHeaderSize + from && dataOffset + added <= 0xFFFFFFFFu)
+                PutU32(block + at, std::uint32_t(dataOffset + added));
+            const std::uint32_t word = GetU32(block + at + 8);
+            if ((word & kNameOffsetMask) >= from && (word & kNameOffsetMask) + added <= kNameOffsetMask)
+                PutU32(block + at + 8, std::uint32_t(word + added));
+        }
+    }
+}
+
 // Repeats a run of the first group's records many times right behind them,
 // keeping what the records name: the copies name the same places (records
 // sharing names) or, each copy a few bytes further on, ever shorter tails
@@ -158,14 +194,8 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 // to what maxSize leaves, so that most grown inputs stay quick to run. 0
 // when the input has no first group to grow.
 std::size_t GrowDirectory(std::uint8_t* data, std::size_t size, std::size_t maxSize, std::minstd_rand& random) {
-    if (size < kArchiveHeaderSize + kGroupHeaderSize + kRecordSize) return 0;
-    const std::uint32_t groups = GetU32(data + 4);
-    const std::uint32_t directorySize = GetU32(data + 8);
-    const std::uint32_t records = GetU32(data + kArchiveHeaderSize + 4);
-    if (groups == 0 || directorySize > size - kArchiveHeaderSize ||
-        directorySize < kGroupHeaderSize + kRecordSize || records == 0 ||
-        records > (directorySize - kGroupHeaderSize) / kRecordSize)
-        return 0;
+    std::uint32_t groups, directorySize, records;
+    if (!FirstGroupShape(data, size, groups, directorySize, records)) return 0;
     const std::uint32_t first = std::uint32_t(random() % records);
     const std::uint32_t run = 1 + std::uint32_t(random() % (records - first));
     const std::size_t room = maxSize - size;
@@ -193,23 +223,7 @@ std::size_t GrowDirectory(std::uint8_t* data, std::size_t size, std::size_t maxS
     grown.insert(grown.begin() + std::ptrdiff_t(kArchiveHeaderSize + insertAt), copy.begin(), copy.end());
     PutU32(grown.data() + 8, std::uint32_t(directorySize + added));
     PutU32(grown.data() + kArchiveHeaderSize + 4, std::uint32_t(records + copies * run));
-    // Every record that can be walked to: names and data behind the
-    // insertion moved by `added`.
-    std::uint8_t* block = grown.data() + kArchiveHeaderSize;
-    const std::size_t blockSize = directorySize + added;
-    std::size_t at = 0;
-    for (std::uint32_t group = 0; group < groups && blockSize - at >= kGroupHeaderSize; ++group) {
-        const std::uint32_t count = GetU32(block + at + 4);
-        at += kGroupHeaderSize;
-        for (std::uint32_t i = 0; i < count && blockSize - at >= kRecordSize; ++i, at += kRecordSize) {
-            const std::uint32_t dataOffset = GetU32(block + at);
-            if (dataOffset >= kArchiveHeaderSize + insertAt && dataOffset + added <= 0xFFFFFFFFu)
-                PutU32(block + at, std::uint32_t(dataOffset + added));
-            const std::uint32_t word = GetU32(block + at + 8);
-            if ((word & kNameOffsetMask) >= insertAt && (word & kNameOffsetMask) + added <= kNameOffsetMask)
-                PutU32(block + at + 8, std::uint32_t(word + added));
-        }
-    }
+    MovePlacesFrom(grown, groups, directorySize + added, insertAt, added);
     std::memcpy(data, grown.data(), grown.size());
     return grown.size();
 }
@@ -219,14 +233,8 @@ std::size_t GrowDirectory(std::uint8_t* data, std::size_t size, std::size_t maxS
 // names, which the copies GrowDirectory makes then share or overlap. Names
 // and data behind it move along. 0 when there is no such name to stretch.
 std::size_t StretchName(std::uint8_t* data, std::size_t size, std::size_t maxSize, std::minstd_rand& random) {
-    if (size < kArchiveHeaderSize + kGroupHeaderSize + kRecordSize) return 0;
-    const std::uint32_t groups = GetU32(data + 4);
-    const std::uint32_t directorySize = GetU32(data + 8);
-    const std::uint32_t records = GetU32(data + kArchiveHeaderSize + 4);
-    if (groups == 0 || directorySize > size - kArchiveHeaderSize ||
-        directorySize < kGroupHeaderSize + kRecordSize || records == 0 ||
-        records > (directorySize - kGroupHeaderSize) / kRecordSize)
-        return 0;
+    std::uint32_t groups, directorySize, records;
+    if (!FirstGroupShape(data, size, groups, directorySize, records)) return 0;
     const std::uint8_t* record =
         data + kArchiveHeaderSize + kGroupHeaderSize + (random() % records) * kRecordSize;
     const std::uint32_t nameAt = GetU32(record + 8) & kNameOffsetMask;
@@ -239,21 +247,7 @@ std::size_t StretchName(std::uint8_t* data, std::size_t size, std::size_t maxSiz
     const std::uint8_t fill = data[kArchiveHeaderSize + nameAt] ? data[kArchiveHeaderSize + nameAt] : 'a';
     grown.insert(grown.begin() + std::ptrdiff_t(kArchiveHeaderSize + nameAt), added, fill);
     PutU32(grown.data() + 8, std::uint32_t(directorySize + added));
-    std::uint8_t* block = grown.data() + kArchiveHeaderSize;
-    const std::size_t blockSize = directorySize + added;
-    std::size_t at = 0;
-    for (std::uint32_t group = 0; group < groups && blockSize - at >= kGroupHeaderSize; ++group) {
-        const std::uint32_t count = GetU32(block + at + 4);
-        at += kGroupHeaderSize;
-        for (std::uint32_t i = 0; i < count && blockSize - at >= kRecordSize; ++i, at += kRecordSize) {
-            const std::uint32_t dataOffset = GetU32(block + at);
-            if (dataOffset > kArchiveHeaderSize + nameAt && dataOffset + added <= 0xFFFFFFFFu)
-                PutU32(block + at, std::uint32_t(dataOffset + added));
-            const std::uint32_t word = GetU32(block + at + 8);
-            if ((word & kNameOffsetMask) > nameAt && (word & kNameOffsetMask) + added <= kNameOffsetMask)
-                PutU32(block + at + 8, std::uint32_t(word + added));
-        }
-    }
+    MovePlacesFrom(grown, groups, directorySize + added, nameAt + 1, added);  // not the stretched name itself
     std::memcpy(data, grown.data(), grown.size());
     return grown.size();
 }
