@@ -58,4 +58,18 @@ bool WriteNewFile(const char* path, const void* data, std::size_t size, bool rep
     return file.Open(path, TemporaryName::Fresh) && file.Write(data, size) && file.Commit(replace);
 }
 
+std::string Error::Describe() const { return path.empty() ? text : path + ": " + text; }
+
+Error LastError(const std::string& path) {
+    Error error;
+    error.code = LastErrorCode();
+    error.text = SystemErrorText(error.code);
+    while (!error.text.empty() && (error.text.back() == '\n' || error.text.back() == '\r' ||
+                                   error.text.back() == ' ' || error.text.back() == '.'))
+        error.text.pop_back();
+    if (error.text.empty()) error.text = "error " + std::to_string(error.code);
+    error.path = path;
+    return error;
+}
+
 }  // namespace platform

@@ -48,6 +48,20 @@ private:
     bool active_ = false;
 };
 
+// What failed and why: the Windows error code both implementations report,
+// the operating system's own text for it (strerror on POSIX hosts,
+// FormatMessageA on Windows) and the file concerned.
+struct Error {
+    unsigned long code = 0;  // 0: no error
+    std::string text;        // without a closing line break or full stop
+    std::string path;        // as the caller named it; may be empty
+    bool Failed() const { return code != 0; }
+    // "path: text", or the text alone when no path is known.
+    std::string Describe() const;
+};
+// The error of the last failed call of this interface, for `path`.
+Error LastError(const std::string& path = std::string());
+
 unsigned long LastErrorCode();
 void SetLastErrorCode(unsigned long code);
 // The system's own text for an error code (FormatMessageA); empty when the
