@@ -10,11 +10,6 @@ ResourceSource::~ResourceSource() = default;
 
 namespace {
 
-inline std::uint32_t ReadU32(const unsigned char* bytes) { return ReadArchiveWord(bytes); }
-
-// Unsigned bytes after folding A-Z, so "_" sorts before every letter.
-inline int CompareNames(const char* a, const char* b) { return ascii::CompareNoCase(a, b); }
-
 // The directory block is followed by this many zero bytes, so that names in
 // it can be compared eight bytes at a time.
 constexpr std::size_t kDirectoryPadding = 8;
@@ -38,7 +33,7 @@ inline std::uint64_t FoldWord(std::uint64_t word) {
     return word | (upper >> 2);
 }
 
-// CompareNames for two names inside the padded directory block: reads at
+// ascii::CompareNoCase for two names inside the padded directory block: reads at
 // most seven bytes past a terminator.
 inline int CompareIndexedNames(const char* a, const char* b) {
     for (std::size_t at = 0;; at += 8) {
@@ -57,7 +52,7 @@ inline int CompareIndexedNames(const char* a, const char* b) {
     }
 }
 #else
-inline int CompareIndexedNames(const char* a, const char* b) { return CompareNames(a, b); }
+inline int CompareIndexedNames(const char* a, const char* b) { return ascii::CompareNoCase(a, b); }
 #endif
 
 // Position of the lowest set bit of a non-zero word.
@@ -195,14 +190,14 @@ bool ResourceArchive::OpenArchive(const char* path) {
     DecoderRoutine decoders[kMethodSlotCount];
     std::uint32_t codes[kMethodSlotCount];
     for (unsigned slot = 0; slot < kMethodSlotCount; ++slot) {
-        codes[slot] = ReadU32(header + kHeaderMethodCodesAt + 4 * slot);
+        codes[slot] = ReadArchiveWord(header + kHeaderMethodCodesAt + 4 * slot);
         const MethodInfo* method = FindMethod(codes[slot]);
         if (!method) return fail();
         decoders[slot] = method->decoder;
     }
 
-    const std::uint32_t groupCount = ReadU32(header + kHeaderGroupCountAt);
-    const std::uint32_t directorySize = ReadU32(header + kHeaderDirectorySizeAt);
+    const std::uint32_t groupCount = ReadArchiveWord(header + kHeaderGroupCountAt);
+    const std::uint32_t directorySize = ReadArchiveWord(header + kHeaderDirectorySizeAt);
     // The file must hold the directory before a byte is allocated for it.
     const std::uint64_t fileSize = file_.Size();
     if (fileSize < kArchiveHeaderSize || directorySize > fileSize - kArchiveHeaderSize) return fail();
@@ -249,11 +244,11 @@ bool ResourceArchive::DirectoryHoldsTogether(std::unique_ptr<std::uint64_t[]>& n
     std::uint64_t at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
         if (directorySize_ - at < kGroupHeaderSize) return false;
-        const std::uint32_t records = ReadU32(block + at + kGroupRecordCountAt);
+        const std::uint32_t records = ReadArchiveWord(block + at + kGroupRecordCountAt);
         at += kGroupHeaderSize;
         if (records == 0 || records > (directorySize_ - at) / kRecordSize) return false;
         for (std::uint32_t i = 0; i < records; ++i, at += kRecordSize) {
-            const std::uint32_t nameOffset = ReadU32(block + at + kRecordNameWordAt) & kNameOffsetMask;
+            const std::uint32_t nameOffset = ReadArchiveWord(block + at + kRecordNameWordAt) & kNameOffsetMask;
             if (nameOffset == 0) continue;
             if (nameOffset >= directorySize_) return false;
             AddPlace(starts.get(), nameOffset);
@@ -300,10 +295,10 @@ void ResourceArchive::BuildNameIndex(std::uint64_t* nameStarts) {
     std::uint32_t named = 0;
     std::uint64_t at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
-        const std::uint32_t records = ReadU32(block + at + kGroupRecordCountAt);
+        const std::uint32_t records = ReadArchiveWord(block + at + kGroupRecordCountAt);
         at += kGroupHeaderSize;
         for (std::uint32_t i = 0; i < records; ++i, at += kRecordSize)
-            if (ReadU32(block + at + kRecordNameWordAt) & kNameOffsetMask) ++named;
+            if (ReadArchiveWord(block + at + kRecordNameWordAt) & kNameOffsetMask) ++named;
     }
     if (named == 0) return;
 
@@ -312,11 +307,11 @@ void ResourceArchive::BuildNameIndex(std::uint64_t* nameStarts) {
     std::uint32_t filled = 0;
     at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
-        const std::uint32_t first = ReadU32(block + at + kGroupFirstEntryAt);
-        const std::uint32_t records = ReadU32(block + at + kGroupRecordCountAt);
+        const std::uint32_t first = ReadArchiveWord(block + at + kGroupFirstEntryAt);
+        const std::uint32_t records = ReadArchiveWord(block + at + kGroupRecordCountAt);
         at += kGroupHeaderSize;
         for (std::uint32_t i = 0; i < records; ++i, at += kRecordSize) {
-            const std::uint32_t nameOffset = ReadU32(block + at + kRecordNameWordAt) & kNameOffsetMask;
+            const std::uint32_t nameOffset = ReadArchiveWord(block + at + kRecordNameWordAt) & kNameOffsetMask;
             if (nameOffset == 0) continue;
             index[filled++] = {reinterpret_cast<const char*>(block + nameOffset), first + i,
                                static_cast<std::uint32_t>(at)};
@@ -370,8 +365,8 @@ std::unique_ptr<EntryHandle> ResourceArchive::OpenEntry(const char* name) const 
     const NameIndexEntry* end = begin + namedEntryCount_;
     const NameIndexEntry* found = std::lower_bound(
         begin, end, key,
-        [](const NameIndexEntry& a, const NameIndexEntry& b) { return CompareNames(a.name, b.name) < 0; });
-    if (found == end || CompareNames(found->name, name) != 0) return nullptr;
+        [](const NameIndexEntry& a, const NameIndexEntry& b) { return ascii::CompareNoCase(a.name, b.name) < 0; });
+    if (found == end || ascii::CompareNoCase(found->name, name) != 0) return nullptr;
     return OpenRecordAt(found->record);
 }
 
@@ -390,20 +385,20 @@ std::vector<ArchiveRecord> ResourceArchive::ListRecords() const {
     const unsigned char* block = directory_.get();
     std::uint64_t at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
-        const std::uint32_t first = ReadU32(block + at + kGroupFirstEntryAt);
-        const std::uint32_t count = ReadU32(block + at + kGroupRecordCountAt);
+        const std::uint32_t first = ReadArchiveWord(block + at + kGroupFirstEntryAt);
+        const std::uint32_t count = ReadArchiveWord(block + at + kGroupRecordCountAt);
         at += kGroupHeaderSize;
         for (std::uint32_t i = 0; i < count; ++i, at += kRecordSize) {
             const unsigned char* record = block + at;
-            const std::uint32_t word = ReadU32(record + kRecordNameWordAt);
+            const std::uint32_t word = ReadArchiveWord(record + kRecordNameWordAt);
             if ((word & kNameOffsetMask) == 0) continue;
             ArchiveRecord item;
             item.name = reinterpret_cast<const char*>(block + (word & kNameOffsetMask));
             item.entryNumber = first + i;
             item.record = std::uint32_t(at);
-            item.dataOffset = ReadU32(record + kRecordDataOffsetAt);
-            item.storedSize = ReadU32(record + kRecordStoredSizeAt);
-            item.size = ReadU32(record + kRecordSizeAt);
+            item.dataOffset = ReadArchiveWord(record + kRecordDataOffsetAt);
+            item.storedSize = ReadArchiveWord(record + kRecordStoredSizeAt);
+            item.size = ReadArchiveWord(record + kRecordSizeAt);
             const unsigned slot = word >> kMethodSlotShift;
             item.hasMethod = slot < kMethodSlotCount;
             item.methodCode = item.hasMethod ? methodCodes_[slot] : 0;
@@ -415,13 +410,13 @@ std::vector<ArchiveRecord> ResourceArchive::ListRecords() const {
 
 std::unique_ptr<EntryHandle> ResourceArchive::OpenRecordAt(std::uint32_t at) const {
     const unsigned char* record = directory_.get() + at;
-    const unsigned slot = ReadU32(record + kRecordNameWordAt) >> kMethodSlotShift;
+    const unsigned slot = ReadArchiveWord(record + kRecordNameWordAt) >> kMethodSlotShift;
     if (slot >= kMethodSlotCount) return nullptr;
     std::unique_ptr<EntryHandle> entry(new (std::nothrow) EntryHandle);
     if (!entry) return nullptr;
-    entry->dataOffset = ReadU32(record + kRecordDataOffsetAt);
-    entry->storedSize = ReadU32(record + kRecordStoredSizeAt);
-    entry->size = ReadU32(record + kRecordSizeAt);
+    entry->dataOffset = ReadArchiveWord(record + kRecordDataOffsetAt);
+    entry->storedSize = ReadArchiveWord(record + kRecordStoredSizeAt);
+    entry->size = ReadArchiveWord(record + kRecordSizeAt);
     entry->decoder = decoders_[slot];
     if (!EntryFitsFile(*entry)) return nullptr;
     return entry;
