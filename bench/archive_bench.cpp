@@ -14,6 +14,7 @@
 #include <cstring>
 #include <new>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +24,7 @@
 #include <unistd.h>
 
 #include "core/archive/resource_archive.h"
-#include "core/archive/archive_writer.h"
+#include "rez_builder.h"
 
 // ---- Heap use: every operator new counted --------------------------------
 //
@@ -169,7 +170,7 @@ std::string ImageLike(std::size_t size) {
 }
 
 void DecoderFigures(const char* label, DecoderRoutine decoder, DecoderRoutine reference,
-                    const std::string& data, const rezwriter::Bytes& packed) {
+                    const std::string& data, const std::vector<unsigned char>& packed) {
     const auto size = std::uint32_t(data.size());
     const auto stored = std::uint32_t(packed.size());
     std::vector<unsigned char> out(size);
@@ -207,7 +208,7 @@ void ArchiveFigures() {
     }
     rezwriter::Layout layout;
     layout.recordsPerGroup = 1000;
-    const rezwriter::Bytes bytes = rezwriter::BuildArchive(entries, layout);
+    const std::vector<unsigned char> bytes = rezwriter::BuildArchive(entries, layout);
     const std::string path = "/tmp/servolt-bench-" + std::to_string(getpid()) + ".rez";
     if (!rezwriter::WriteFile(path, bytes)) {
         std::printf("cannot write %s\n", path.c_str());
@@ -238,9 +239,7 @@ void ArchiveFigures() {
     ResourceArchive archive(path.c_str(), "");
     std::size_t found = 0;
     const double search = Best(9, [&] {
-        ArchiveSearchResults.clear();
-        archive.Search("", "bsp", "*.bsp", true);
-        found = ArchiveSearchResults.size();
+        found = archive.Search("", "bsp", "*.bsp", true).size();
     });
     std::remove(path.c_str());
 
@@ -260,7 +259,7 @@ void ArchiveFigures() {
 
 struct Shape {
     std::string label;
-    rezwriter::Bytes bytes;
+    std::vector<unsigned char> bytes;
 };
 
 constexpr std::size_t kWorstUnitText = 260;  // a 259-character name and its zero
@@ -411,7 +410,6 @@ Outcome MeasureInChild(const std::string& path) {
     double best = 1e30;
     double total = 0;
     for (int run = 0; run < 30 && total < 1.0; ++run) {
-        ArchiveSearchResults.clear();
         heap::ResetPeak();
         const std::size_t before = heap::live;
         const auto begin = Clock::now();
@@ -419,9 +417,10 @@ Outcome MeasureInChild(const std::string& path) {
             ResourceArchive archive(path.c_str(), "");
             out.opened = archive.IsOpen();
             out.names = archive.GetEntryCount();
-            if (archive.IsOpen()) archive.Search("", "bsp", "*.bsp", true);
-            out.results = ArchiveSearchResults.size();
-            ArchiveSearchResults.clear();
+            // The matches live until the archive goes, as a caller holds them.
+            const std::set<std::string> found =
+                archive.IsOpen() ? archive.Search("", "bsp", "*.bsp", true) : std::set<std::string>();
+            out.results = found.size();
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
         best = std::min(best, seconds);
@@ -537,9 +536,9 @@ int main(int argc, char** argv) {
     HostileFigures(hostileKb << 10);
     if (!onlyHostile) {
         const std::string text = TextLike(std::size_t(16) << 20);
-        DecoderFigures("LZSS", DecodeLzss, ReferenceLzss, text, rezwriter::EncodeLzss(text));
+        DecoderFigures("LZSS", DecodeLzss, ReferenceLzss, text, EncodeLzss(text));
         const std::string image = ImageLike(std::size_t(16) << 20);
-        DecoderFigures("RLE", DecodeRle, ReferenceRle, image, rezwriter::EncodeRle(image));
+        DecoderFigures("RLE", DecodeRle, ReferenceRle, image, EncodeRle(image));
         ArchiveFigures();
     }
     return 0;

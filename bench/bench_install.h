@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/discovery/map_discovery.h"
-#include "core/archive/archive_writer.h"
+#include "rez_builder.h"
 
 namespace benchinstall {
 

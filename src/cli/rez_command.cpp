@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "cli/cli_output.h"
@@ -76,15 +77,14 @@ int RunList(const RezOptions& options) {
 int RunCat(const RezOptions& options) {
     const auto archive = OpenArchive(options.archive);
     if (!archive) return kExitFailed;
-    EntryHandle* entry = archive->OpenEntry(options.entry.c_str());
+    const std::unique_ptr<EntryHandle> entry = archive->OpenEntry(options.entry.c_str());
     if (!entry) {
         Say(options.archive + ": " + ShownName(options.entry) + ": no such entry, or its record describes no data that can be read");
         return kExitFailed;
     }
-    std::string data(archive->GetEntrySize(entry), '\0');
+    std::string data(archive->GetEntrySize(entry.get()), '\0');
     const bool read =
-        data.empty() || archive->ReadEntry(entry, 0, &data[0], std::uint32_t(data.size())) == data.size();
-    archive->CloseEntry(entry);
+        data.empty() || archive->ReadEntry(entry.get(), 0, &data[0], std::uint32_t(data.size())) == data.size();
     if (!read) {
         Say(options.archive + ": " + ShownName(options.entry) + ": its stored bytes cannot be read or decoded");
         return kExitFailed;
@@ -110,7 +110,8 @@ int RunExtract(const RezOptions& options) {
                                                   : result.problems.size();
     for (std::size_t i = 0; i < shown; ++i) {
         const ExtractProblem& problem = result.problems[i];
-        Say(options.archive + ": " + (problem.entry.empty() ? "" : ShownName(problem.entry) + ": ") + ShownName(problem.reason));
+        Say(options.archive + ": " + (problem.entry.empty() ? "" : ShownName(problem.entry) + ": ") +
+            ShownName(problem.reason) + (problem.error.Failed() ? ": " + problem.error.text : ""));
     }
     if (result.outcome == ExtractOutcome::Refused) {
         if (shown < result.problems.size())

@@ -40,7 +40,8 @@ int RunRezCreate(const RezCreateOptions& options) {
     line.End();
 
     for (const std::string& skipped : result.skipped) Say("skipped " + skipped);
-    for (const std::string& problem : result.problems) Say(problem);
+    for (const rezwriter::PackProblem& problem : result.problems)
+        Say(problem.subject + ": " + problem.reason + (problem.error.Failed() ? ": " + problem.error.text : ""));
     if (!result.written) {
         Say(ShownPath(options.archive) + ": not written");
         return kExitFailed;

@@ -23,4 +23,15 @@ inline bool EqualNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+// Orders two zero-terminated texts by their unsigned bytes once A-Z are
+// folded to a-z (so "_" sorts before every letter): -1, 0 or 1.
+inline int CompareNoCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        const unsigned char x = static_cast<unsigned char>(ToLower(*a));
+        const unsigned char y = static_cast<unsigned char>(ToLower(*b));
+        if (x != y) return x < y ? -1 : 1;
+        if (x == 0) return 0;
+    }
+}
+
 }  // namespace ascii

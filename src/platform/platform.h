@@ -110,6 +110,10 @@ bool RemoveFile(const char* path);
 // one backslash is placed under the stand-in's drive root.
 std::string HostPath(const char* path);
 
+// Whether the file system takes names that differ only in letter case for
+// one file: Windows does; the POSIX stand-in names its host's files exactly.
+bool FileNamesIgnoreCase();
+
 // One entry of a folder enumeration (FindFirstFileA/FindNextFileA).
 struct FoundEntry {
     std::string name;  // file name only, as the file system spells it

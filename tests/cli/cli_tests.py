@@ -360,6 +360,24 @@ class Cli(ProcessTest):
         self.assertEqual(code, 2)
 
 
+    def test_rez_messages_about_files_give_the_systems_reason(self):
+        rez = self.write_rez("a.rez", {b"a.txt": b"a"})
+        cases = [
+            (("rez", "create", self.path("missing", "x.rez"), self.path("stage-a.rez")),
+             "x.rez.tmp: cannot be created: "),
+            (("rez", "extract", rez, "-C", self.path("missing", "out")),
+             "a.rez: the folder "),
+        ]
+        for args, start in cases:
+            code, _, err = self.run_cli(*args)
+            self.assertEqual(code, 2, err)
+            line = next((line for line in err.splitlines() if start in line), "")
+            # The reason follows what failed, and is the system's text, not a bare code.
+            self.assertRegex(line, r"(cannot be created|cannot be made): \w", err)
+            self.assertNotRegex(line, r"error \d+$", err)
+        self.assertFalse(os.path.exists(os.path.join(self.root, "missing")))
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()

@@ -62,24 +62,23 @@ __attribute__((no_sanitize("coverage"))) std::size_t NameLength(const char* name
 // Reads the entry of that name in every way; returns its size (0 when it
 // does not open).
 std::uint32_t ReadEveryWay(ResourceArchive& archive, const char* name) {
-    EntryHandle* entry = archive.OpenEntry(name);
+    std::unique_ptr<EntryHandle> entry = archive.OpenEntry(name);
     if (!entry) return 0;
-    const std::uint32_t size = archive.GetEntrySize(entry);
+    const std::uint32_t size = archive.GetEntrySize(entry.get());
     std::vector<unsigned char> whole(std::size_t(size) + 1);
-    const std::uint32_t got = archive.ReadEntry(entry, 0, whole.data(), size);
+    const std::uint32_t got = archive.ReadEntry(entry.get(), 0, whole.data(), size);
     Require(got == 0 || got == size);
     // Partial reads (they build the cache of a compressed entry), one past
     // the end, and one longer than the entry.
     std::vector<unsigned char> part(std::size_t(size) + 16);
     const std::uint32_t half = size / 2;
-    const std::uint32_t first = archive.ReadEntry(entry, half, part.data(), size + 16);
+    const std::uint32_t first = archive.ReadEntry(entry.get(), half, part.data(), size + 16);
     Require(first <= size - half);
-    const std::uint32_t again = archive.ReadEntry(entry, half, part.data(), 1);
+    const std::uint32_t again = archive.ReadEntry(entry.get(), half, part.data(), 1);
     Require(again <= 1);
     if (got == size && first > 0)
         for (std::uint32_t i = 0; i < first; ++i) Require(part[i] == whole[half + i]);
-    Require(archive.ReadEntry(entry, size, part.data(), 4) == 0);
-    archive.CloseEntry(entry);
+    Require(archive.ReadEntry(entry.get(), size, part.data(), 4) == 0);
     return size;
 }
 
@@ -282,10 +281,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The bounds of an open directory (docs/rez-format.md, "Bounds"): the
     // names the map search keeps, each once, take no more bytes than the
     // directory, which the file holds.
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", "*.bsp", true);
     std::size_t resultBytes = 0;
-    for (const std::string& name : ArchiveSearchResults) resultBytes += name.size() + 1;
+    for (const std::string& name : archive.Search("", "bsp", "*.bsp", true)) resultBytes += name.size() + 1;
     Require(resultBytes <= size);
     archive.Search("maps/", "bsp;/;", nullptr, false);
     archive.Search("", nullptr, "*a?c*", true);
@@ -313,19 +310,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < records.size(); ++i) {
         Require(i == 0 || records[i - 1].record < records[i].record);
         Require(MethodName(records[i]) != nullptr);
-        EntryHandle* entry = archive.OpenRecord(records[i].record);
+        std::unique_ptr<EntryHandle> entry = archive.OpenRecord(records[i].record);
         Require(entry == nullptr || (records[i].hasMethod && entry->size == records[i].size));
-        archive.CloseEntry(entry);
     }
     if (records.size() <= kExtractRecordLimit) ExtractAndCheck(archive, records, size % 2 == 1);
     if (count) {
-        EntryHandle* entry = archive.OpenEntry(archive.GetIndexEntry(0)->name);
+        std::unique_ptr<EntryHandle> entry = archive.OpenEntry(archive.GetIndexEntry(0)->name);
         if (entry) {
-            std::unique_ptr<platform::ReadOnlyFile> own = archive.OpenEntryFile(entry, 0);
+            std::unique_ptr<platform::ReadOnlyFile> own = archive.OpenEntryFile(entry.get());
             Require(own != nullptr);
-            archive.CloseEntry(entry);
         }
     }
-    ArchiveSearchResults.clear();
     return 0;
 }

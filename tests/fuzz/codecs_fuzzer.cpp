@@ -10,8 +10,7 @@
 #include <string>
 
 #include "core/archive/archive_text.h"
-#include "core/archive/decoders.h"
-#include "core/archive/archive_writer.h"
+#include "core/archive/codecs.h"
 
 namespace {
 
@@ -53,8 +52,8 @@ void Texts(const std::uint8_t* data, std::size_t size) {
 
 void RoundTrip(const std::uint8_t* data, std::size_t size) {
     for (int method = 0; method < 2; ++method) {
-        const rezwriter::Bytes packed =
-            method == 0 ? rezwriter::EncodeLzss(data, size) : rezwriter::EncodeRle(data, size);
+        const std::vector<unsigned char> packed =
+            method == 0 ? EncodeLzss(data, size) : EncodeRle(data, size);
         std::unique_ptr<unsigned char[]> out(new unsigned char[size + 1]);
         const DecoderRoutine decoder = method == 0 ? DecodeLzss : DecodeRle;
         Require(decoder(out.get(), packed.data(), std::uint32_t(size), std::uint32_t(packed.size())));

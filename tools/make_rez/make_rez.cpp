@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/archive/archive_writer.h"
+#include "rez_builder.h"
 
 namespace {
 

@@ -6,8 +6,9 @@
 #include <utility>
 
 #include "core/archive/archive_text.h"
-#include "core/archive/decoders.h"
+#include "core/archive/codecs.h"
 #include "core/archive/entry_name.h"
+#include "platform/ascii.h"
 #include "platform/platform.h"
 
 namespace {
@@ -19,8 +20,7 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 std::string FileKey(const std::string& name) {
     std::string key(name);
     for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-        else if (c == '\\') c = '/';
+        c = c == '\\' ? '/' : ascii::ToLower(c);
     }
     return key;
 }
@@ -57,10 +57,16 @@ struct Planned {
     bool folder;
 };
 
+// The system's reason for the call on `path` that just failed, or none when
+// that call left no code behind: never one an earlier call left.
+platform::Error Refusal(const std::string& path) {
+    return platform::LastErrorCode() != 0 ? platform::LastError(path) : platform::Error();
+}
+
 // Makes (or finds) each folder of `parts` below `root`, never through a
-// link; empty, or why not.
+// link; empty, or why not (with the system's reason in `error`).
 std::string MakeFolders(const std::string& root, const std::vector<std::string>& parts, std::size_t count,
-                        std::string& path, std::uint32_t& made) {
+                        std::string& path, std::uint32_t& made, platform::Error& error) {
     path = root;
     std::string shown;
     for (std::size_t i = 0; i < count; ++i) {
@@ -69,8 +75,12 @@ std::string MakeFolders(const std::string& root, const std::vector<std::string>&
         switch (platform::PathKind(path.c_str())) {
             case platform::PathType::Folder: break;
             case platform::PathType::Missing:
-                if (!platform::CreateFolder(path.c_str()) ||
-                    platform::PathKind(path.c_str()) != platform::PathType::Folder)
+                platform::SetLastErrorCode(0);
+                if (!platform::CreateFolder(path.c_str())) {
+                    error = Refusal(path);
+                    return "the folder " + Quoted(shown) + " cannot be made";
+                }
+                if (platform::PathKind(path.c_str()) != platform::PathType::Folder)
                     return "the folder " + Quoted(shown) + " cannot be made";
                 ++made;
                 break;
@@ -95,8 +105,9 @@ const char* MethodName(const ArchiveRecord& record) {
 
 ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& options) {
     ExtractResult result;
-    const auto refuse = [&result](const ArchiveRecord& record, const std::string& reason) {
-        result.problems.push_back({record.name, reason});
+    const auto refuse = [&result](const ArchiveRecord& record, const std::string& reason,
+                                  const platform::Error& error = platform::Error()) {
+        result.problems.push_back({record.name, reason, error});
     };
     const std::vector<ArchiveRecord> records = archive.ListRecords();
 
@@ -124,12 +135,10 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
             plan.push_back({&record, true});
             continue;
         }
-        EntryHandle* entry = archive.OpenRecord(record.record);
-        if (!entry) {
+        if (!archive.OpenRecord(record.record)) {
             refuse(record, "is damaged: its record describes no data that can be read");
             continue;
         }
-        archive.CloseEntry(entry);
         plan.push_back({&record, false});
     }
 
@@ -149,9 +158,9 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
     for (const ArchiveRecord* record : stored) {
         const std::uint64_t end = std::uint64_t(record->dataOffset) + record->storedSize;
         if (record->dataOffset < directoryEnd) {
-            overlaps.push_back({record->name, "its stored bytes overlap the archive's header and directory"});
+            overlaps.push_back({record->name, "its stored bytes overlap the archive's header and directory", {}});
         } else if (reaching && record->dataOffset < reach) {
-            overlaps.push_back({record->name, "its stored bytes overlap those of " + Quoted(reaching->name)});
+            overlaps.push_back({record->name, "its stored bytes overlap those of " + Quoted(reaching->name), {}});
         }
         if (end > reach) {
             reach = end;
@@ -167,15 +176,17 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
     // ---- Writing.
     const std::string& root = options.folder.empty() ? std::string(".") : options.folder;
     platform::PathType rootKind = platform::PathKind(root.c_str());
+    platform::Error rootError;
     if (rootKind == platform::PathType::Missing) {
-        platform::CreateFolder(root.c_str());
+        platform::SetLastErrorCode(0);
+        if (!platform::CreateFolder(root.c_str())) rootError = Refusal(root);
         rootKind = platform::PathKind(root.c_str());
     }
     // The folder given may itself be a link: the caller chose it.
     if (rootKind != platform::PathType::Folder &&
         !(rootKind == platform::PathType::Link && platform::PathExists(root.c_str()))) {
         result.outcome = ExtractOutcome::Refused;
-        result.problems = {{"", "the folder " + Quoted(platform::HostPath(root.c_str())) + " cannot be made"}};
+        result.problems = {{"", "the folder " + Quoted(platform::HostPath(root.c_str())) + " cannot be made", rootError}};
         return result;
     }
 
@@ -189,8 +200,9 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
         const std::string name(record.name);
         const std::vector<std::string> parts = SplitParts(name);
         std::string path;
+        platform::Error error;
         const std::size_t folders = item.folder ? parts.size() : parts.size() - 1;
-        std::string problem = MakeFolders(root, parts, folders, path, result.foldersMade);
+        std::string problem = MakeFolders(root, parts, folders, path, result.foldersMade, error);
         if (problem.empty() && !item.folder) {
             path = Join(path, parts.back());
             const platform::PathType target = platform::PathKind(path.c_str());
@@ -202,24 +214,22 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
                 // Read whole: the reader's rules bound an entry by its stored
                 // bytes, and no two entries share those.
                 std::vector<unsigned char> data;
-                EntryHandle* entry = archive.OpenRecord(record.record);
+                const std::unique_ptr<EntryHandle> entry = archive.OpenRecord(record.record);
                 bool read = entry != nullptr;
                 if (read && entry->size > 0) {
                     try {
                         data.resize(entry->size);
-                        read = archive.ReadEntry(entry, 0, data.data(), entry->size) == entry->size;
+                        read = archive.ReadEntry(entry.get(), 0, data.data(), entry->size) == entry->size;
                     } catch (const std::bad_alloc&) {
                         read = false;
                     }
                 }
-                archive.CloseEntry(entry);
+                platform::SetLastErrorCode(0);
                 if (!read) {
                     problem = "is damaged: its stored bytes cannot be read or decoded";
                 } else if (!platform::WriteNewFile(path.c_str(), data.data(), data.size(), options.force)) {
-                    const std::string why = platform::SystemErrorText(platform::LastErrorCode());
-                    problem = "cannot be written" + (why.empty() ? std::string() : ": " + why);
-                    while (!problem.empty() && (problem.back() == '\n' || problem.back() == '\r'))
-                        problem.pop_back();
+                    problem = "cannot be written";
+                    error = Refusal(path);
                 } else {
                     ++result.filesWritten;
                     result.bytesWritten += data.size();
@@ -227,7 +237,7 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
                 }
             }
         }
-        if (!problem.empty()) refuse(record, problem);
+        if (!problem.empty()) refuse(record, problem, error);
         ++progress.entriesDone;
         if (!item.folder) progress.bytesDone += record.size;
         if (options.progress) options.progress(progress);

@@ -17,6 +17,7 @@
 
 #include "core/archive/archive_progress.h"
 #include "core/archive/resource_archive.h"
+#include "platform/platform.h"
 
 struct ExtractOptions {
     // Entries whose names match any of them (PathWildcardMatch, letter case
@@ -35,6 +36,7 @@ struct ExtractOptions {
 struct ExtractProblem {
     std::string entry;   // the entry's name as the archive holds it; empty: the whole extraction
     std::string reason;
+    platform::Error error;  // the system's own reason, when the system refused (Failed())
 };
 
 enum class ExtractOutcome {

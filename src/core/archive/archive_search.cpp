@@ -15,9 +15,10 @@ bool InSubfolder(const char* rest) {
 
 }  // namespace
 
-void ResourceArchive::Search(const char* folder, const char* extensions, const char* pattern,
-                             bool includeSubfolders) {
-    if (!folder) return;
+std::set<std::string> ResourceArchive::Search(const char* folder, const char* extensions, const char* pattern,
+                                              bool includeSubfolders) const {
+    std::set<std::string> found;
+    if (!folder) return found;
     const std::size_t folderLength = std::strlen(folder);
     const char* token = extensions ? extensions : "";
     for (;;) {
@@ -27,14 +28,15 @@ void ResourceArchive::Search(const char* folder, const char* extensions, const c
         char copy[kTokenLimit + 1];
         std::memcpy(copy, token, length);
         copy[length] = '\0';
-        SearchPass(folder, folderLength, copy, pattern, includeSubfolders);
+        SearchPass(folder, folderLength, copy, pattern, includeSubfolders, found);
         if (!separator) break;
         token = separator + 1;
     }
+    return found;
 }
 
 void ResourceArchive::SearchPass(const char* folder, std::size_t folderLength, const char* token,
-                                 const char* pattern, bool includeSubfolders) {
+                                 const char* pattern, bool includeSubfolders, std::set<std::string>& found) const {
     const std::size_t tokenLength = std::strlen(token);
     const bool folderEntries = std::strcmp(token, "/") == 0;
     // What a name adds depends on its text alone: a position whose place an
@@ -48,7 +50,7 @@ void ResourceArchive::SearchPass(const char* folder, std::size_t folderLength, c
         const char* rest = name + folderLength;
         if (!includeSubfolders && InSubfolder(rest)) continue;
         if (pattern) {
-            if (PathWildcardMatch(pattern, name, false)) ArchiveSearchResults.insert(name);
+            if (PathWildcardMatch(pattern, name, false)) found.insert(name);
             continue;
         }
         const std::size_t nameLength = folderLength + std::strlen(rest);
@@ -56,6 +58,6 @@ void ResourceArchive::SearchPass(const char* folder, std::size_t folderLength, c
         if (CompareNoCase(name + nameLength - tokenLength, token) != 0) continue;
         std::size_t keep = nameLength - folderLength;
         if (folderEntries) --keep;  // the folder's name without its closing "/"
-        if (keep) ArchiveSearchResults.insert(std::string(rest, keep));
+        if (keep) found.insert(std::string(rest, keep));
     }
 }

@@ -1,7 +1,8 @@
 #include "core/archive/archive_text.h"
 
-#include <cctype>
 #include <cstring>
+
+#include "platform/ascii.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ inline const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 inline bool SameChar(char a, char b, bool exact) {
     if (exact) return a == b;
-    return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+    return ascii::ToUpper(a) == ascii::ToUpper(b);
 }
 
 // Copies at most `limit` characters of `from` with path separators unified.
@@ -33,8 +34,8 @@ int CompareNoCaseN(const char* a, const char* b, std::size_t n) {
             if (x == 0) return 0;
             continue;
         }
-        if (x >= 'a' && x <= 'z') x = static_cast<signed char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<signed char>(y - 32);
+        x = static_cast<signed char>(ascii::ToUpper(static_cast<char>(x)));
+        y = static_cast<signed char>(ascii::ToUpper(static_cast<char>(y)));
         if (x < y) return -1;
         if (x > y) return 1;
     }

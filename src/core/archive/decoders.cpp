@@ -1,4 +1,4 @@
-#include "core/archive/decoders.h"
+#include "core/archive/codecs.h"
 
 #include <cstddef>
 #include <cstring>

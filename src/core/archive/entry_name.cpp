@@ -3,13 +3,12 @@
 #include <cstddef>
 #include <cstring>
 
-#include "core/archive/resource_archive.h"
+#include "core/archive/archive_layout.h"
+#include "platform/ascii.h"
 
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
 
 // The devices Windows opens whatever folder a name stands in, and whatever
 // extension follows: COM and LPT take the digits 0-9 and the superscripts
@@ -19,7 +18,7 @@ bool IsDeviceName(const std::string& part) {
     if (end == std::string::npos) end = part.size();
     while (end > 0 && part[end - 1] == ' ') --end;
     std::string base;
-    for (std::size_t i = 0; i < end; ++i) base += Upper(part[i]);
+    for (std::size_t i = 0; i < end; ++i) base += ascii::ToUpper(part[i]);
     static const char* const kPlain[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     for (const char* device : kPlain)
         if (base == device) return true;

@@ -4,48 +4,11 @@
 #include <cstring>
 #include <new>
 
-std::set<std::string> ArchiveSearchResults;
+#include "platform/ascii.h"
 
 ResourceSource::~ResourceSource() = default;
 
-void ResourceSource::FlushEntry(EntryHandle*) {}
-
 namespace {
-
-constexpr unsigned char kMagic[4] = {'V', 'N', 'T', 'R'};
-
-// Where a directory record keeps what an entry handle needs.
-constexpr std::uint32_t kRecordDataOffset = 0;  // word A
-constexpr std::uint32_t kRecordStoredSize = 4;  // word B
-constexpr std::uint32_t kRecordNameWord = 8;
-constexpr std::uint32_t kRecordUncompressedSize = 12;      // word D
-
-inline std::uint32_t ReadU32(const unsigned char* bytes) {
-    return std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) |
-           (std::uint32_t(bytes[2]) << 16) | (std::uint32_t(bytes[3]) << 24);
-}
-
-// "A".."Z" folded to "a".."z"; every other byte as it is.
-struct FoldTable {
-    unsigned char fold[256];
-    FoldTable() {
-        for (int c = 0; c < 256; ++c)
-            fold[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    }
-};
-const FoldTable kFold;
-
-// Unsigned bytes after folding, so "_" sorts before every letter.
-inline int CompareNames(const char* a, const char* b) {
-    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
-    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
-    for (;; ++x, ++y) {
-        const unsigned char p = kFold.fold[*x];
-        const unsigned char q = kFold.fold[*y];
-        if (p != q) return p < q ? -1 : 1;
-        if (p == 0) return 0;
-    }
-}
 
 // The directory block is followed by this many zero bytes, so that names in
 // it can be compared eight bytes at a time.
@@ -70,7 +33,7 @@ inline std::uint64_t FoldWord(std::uint64_t word) {
     return word | (upper >> 2);
 }
 
-// CompareNames for two names inside the padded directory block: reads at
+// ascii::CompareNoCase for two names inside the padded directory block: reads at
 // most seven bytes past a terminator.
 inline int CompareIndexedNames(const char* a, const char* b) {
     for (std::size_t at = 0;; at += 8) {
@@ -89,7 +52,7 @@ inline int CompareIndexedNames(const char* a, const char* b) {
     }
 }
 #else
-inline int CompareIndexedNames(const char* a, const char* b) { return CompareNames(a, b); }
+inline int CompareIndexedNames(const char* a, const char* b) { return ascii::CompareNoCase(a, b); }
 #endif
 
 // Position of the lowest set bit of a non-zero word.
@@ -222,19 +185,19 @@ bool ResourceArchive::OpenArchive(const char* path) {
     unsigned char header[kArchiveHeaderSize];
     std::size_t got = 0;
     if (!file_.Read(header, sizeof header, got) || got != sizeof header) return fail();
-    if (std::memcmp(header, kMagic, sizeof kMagic) != 0) return fail();
+    if (std::memcmp(header, kArchiveMagic, sizeof kArchiveMagic) != 0) return fail();
 
     DecoderRoutine decoders[kMethodSlotCount];
     std::uint32_t codes[kMethodSlotCount];
     for (unsigned slot = 0; slot < kMethodSlotCount; ++slot) {
-        codes[slot] = ReadU32(header + 12 + 4 * slot);
+        codes[slot] = ReadArchiveWord(header + kHeaderMethodCodesAt + 4 * slot);
         const MethodInfo* method = FindMethod(codes[slot]);
         if (!method) return fail();
         decoders[slot] = method->decoder;
     }
 
-    const std::uint32_t groupCount = ReadU32(header + 4);
-    const std::uint32_t directorySize = ReadU32(header + 8);
+    const std::uint32_t groupCount = ReadArchiveWord(header + kHeaderGroupCountAt);
+    const std::uint32_t directorySize = ReadArchiveWord(header + kHeaderDirectorySizeAt);
     // The file must hold the directory before a byte is allocated for it.
     const std::uint64_t fileSize = file_.Size();
     if (fileSize < kArchiveHeaderSize || directorySize > fileSize - kArchiveHeaderSize) return fail();
@@ -281,11 +244,11 @@ bool ResourceArchive::DirectoryHoldsTogether(std::unique_ptr<std::uint64_t[]>& n
     std::uint64_t at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
         if (directorySize_ - at < kGroupHeaderSize) return false;
-        const std::uint32_t records = ReadU32(block + at + 4);
+        const std::uint32_t records = ReadArchiveWord(block + at + kGroupRecordCountAt);
         at += kGroupHeaderSize;
         if (records == 0 || records > (directorySize_ - at) / kRecordSize) return false;
         for (std::uint32_t i = 0; i < records; ++i, at += kRecordSize) {
-            const std::uint32_t nameOffset = ReadU32(block + at + kRecordNameWord) & kNameOffsetMask;
+            const std::uint32_t nameOffset = ReadArchiveWord(block + at + kRecordNameWordAt) & kNameOffsetMask;
             if (nameOffset == 0) continue;
             if (nameOffset >= directorySize_) return false;
             AddPlace(starts.get(), nameOffset);
@@ -332,10 +295,10 @@ void ResourceArchive::BuildNameIndex(std::uint64_t* nameStarts) {
     std::uint32_t named = 0;
     std::uint64_t at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
-        const std::uint32_t records = ReadU32(block + at + 4);
+        const std::uint32_t records = ReadArchiveWord(block + at + kGroupRecordCountAt);
         at += kGroupHeaderSize;
         for (std::uint32_t i = 0; i < records; ++i, at += kRecordSize)
-            if (ReadU32(block + at + kRecordNameWord) & kNameOffsetMask) ++named;
+            if (ReadArchiveWord(block + at + kRecordNameWordAt) & kNameOffsetMask) ++named;
     }
     if (named == 0) return;
 
@@ -344,11 +307,11 @@ void ResourceArchive::BuildNameIndex(std::uint64_t* nameStarts) {
     std::uint32_t filled = 0;
     at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
-        const std::uint32_t first = ReadU32(block + at);
-        const std::uint32_t records = ReadU32(block + at + 4);
+        const std::uint32_t first = ReadArchiveWord(block + at + kGroupFirstEntryAt);
+        const std::uint32_t records = ReadArchiveWord(block + at + kGroupRecordCountAt);
         at += kGroupHeaderSize;
         for (std::uint32_t i = 0; i < records; ++i, at += kRecordSize) {
-            const std::uint32_t nameOffset = ReadU32(block + at + kRecordNameWord) & kNameOffsetMask;
+            const std::uint32_t nameOffset = ReadArchiveWord(block + at + kRecordNameWordAt) & kNameOffsetMask;
             if (nameOffset == 0) continue;
             index[filled++] = {reinterpret_cast<const char*>(block + nameOffset), first + i,
                                static_cast<std::uint32_t>(at)};
@@ -379,24 +342,7 @@ void ResourceArchive::BuildNameIndex(std::uint64_t* nameStarts) {
     namedEntryCount_ = named;
 }
 
-const char* ResourceArchive::GetPath() { return path_ ? path_.get() : ""; }
-
-bool ResourceArchive::SplitEntryName(const char*, std::string& folder, std::string& file) {
-    folder.clear();
-    file.clear();
-    return false;
-}
-
-std::uint32_t ResourceArchive::GetEntryTime(const char*, std::uint32_t& time) {
-    time = 0;
-    return 0;
-}
-
-std::uint32_t ResourceArchive::GetEntryAttributes(const char*, std::uint32_t& attributes,
-                                                  std::uint32_t, std::uint32_t) {
-    attributes = 0;
-    return 0;
-}
+const char* ResourceArchive::GetPath() const { return path_ ? path_.get() : ""; }
 
 const NameIndexEntry* ResourceArchive::GetIndexEntry(std::uint32_t position) const {
     if (!index_ || position >= namedEntryCount_) return nullptr;
@@ -412,19 +358,19 @@ bool ResourceArchive::EntryFitsFile(const EntryHandle& entry) const {
     return method && entry.size <= method->maxOutput(entry.storedSize);
 }
 
-EntryHandle* ResourceArchive::OpenEntry(const char* name) {
+std::unique_ptr<EntryHandle> ResourceArchive::OpenEntry(const char* name) const {
     if (!name || !index_) return nullptr;
     const NameIndexEntry key{name, 0, 0};
     const NameIndexEntry* begin = index_.get();
     const NameIndexEntry* end = begin + namedEntryCount_;
     const NameIndexEntry* found = std::lower_bound(
         begin, end, key,
-        [](const NameIndexEntry& a, const NameIndexEntry& b) { return CompareNames(a.name, b.name) < 0; });
-    if (found == end || CompareNames(found->name, name) != 0) return nullptr;
+        [](const NameIndexEntry& a, const NameIndexEntry& b) { return ascii::CompareNoCase(a.name, b.name) < 0; });
+    if (found == end || ascii::CompareNoCase(found->name, name) != 0) return nullptr;
     return OpenRecordAt(found->record);
 }
 
-EntryHandle* ResourceArchive::OpenRecord(std::uint32_t record) {
+std::unique_ptr<EntryHandle> ResourceArchive::OpenRecord(std::uint32_t record) const {
     // Any 16 bytes of the block read as a record are checked as every
     // record is, so a place that is not one can do no harm.
     if (!isOpen_ || directorySize_ < kRecordSize || record > directorySize_ - kRecordSize) return nullptr;
@@ -439,20 +385,20 @@ std::vector<ArchiveRecord> ResourceArchive::ListRecords() const {
     const unsigned char* block = directory_.get();
     std::uint64_t at = 0;
     for (std::uint32_t group = 0; group < groupCount_; ++group) {
-        const std::uint32_t first = ReadU32(block + at);
-        const std::uint32_t count = ReadU32(block + at + 4);
+        const std::uint32_t first = ReadArchiveWord(block + at + kGroupFirstEntryAt);
+        const std::uint32_t count = ReadArchiveWord(block + at + kGroupRecordCountAt);
         at += kGroupHeaderSize;
         for (std::uint32_t i = 0; i < count; ++i, at += kRecordSize) {
             const unsigned char* record = block + at;
-            const std::uint32_t word = ReadU32(record + kRecordNameWord);
+            const std::uint32_t word = ReadArchiveWord(record + kRecordNameWordAt);
             if ((word & kNameOffsetMask) == 0) continue;
             ArchiveRecord item;
             item.name = reinterpret_cast<const char*>(block + (word & kNameOffsetMask));
             item.entryNumber = first + i;
             item.record = std::uint32_t(at);
-            item.dataOffset = ReadU32(record + kRecordDataOffset);
-            item.storedSize = ReadU32(record + kRecordStoredSize);
-            item.size = ReadU32(record + kRecordUncompressedSize);
+            item.dataOffset = ReadArchiveWord(record + kRecordDataOffsetAt);
+            item.storedSize = ReadArchiveWord(record + kRecordStoredSizeAt);
+            item.size = ReadArchiveWord(record + kRecordSizeAt);
             const unsigned slot = word >> kMethodSlotShift;
             item.hasMethod = slot < kMethodSlotCount;
             item.methodCode = item.hasMethod ? methodCodes_[slot] : 0;
@@ -462,23 +408,21 @@ std::vector<ArchiveRecord> ResourceArchive::ListRecords() const {
     return records;
 }
 
-EntryHandle* ResourceArchive::OpenRecordAt(std::uint32_t at) {
+std::unique_ptr<EntryHandle> ResourceArchive::OpenRecordAt(std::uint32_t at) const {
     const unsigned char* record = directory_.get() + at;
-    const unsigned slot = ReadU32(record + kRecordNameWord) >> kMethodSlotShift;
+    const unsigned slot = ReadArchiveWord(record + kRecordNameWordAt) >> kMethodSlotShift;
     if (slot >= kMethodSlotCount) return nullptr;
     std::unique_ptr<EntryHandle> entry(new (std::nothrow) EntryHandle);
     if (!entry) return nullptr;
-    entry->dataOffset = ReadU32(record + kRecordDataOffset);
-    entry->storedSize = ReadU32(record + kRecordStoredSize);
-    entry->size = ReadU32(record + kRecordUncompressedSize);
+    entry->dataOffset = ReadArchiveWord(record + kRecordDataOffsetAt);
+    entry->storedSize = ReadArchiveWord(record + kRecordStoredSizeAt);
+    entry->size = ReadArchiveWord(record + kRecordSizeAt);
     entry->decoder = decoders_[slot];
     if (!EntryFitsFile(*entry)) return nullptr;
-    return entry.release();
+    return entry;
 }
 
-void ResourceArchive::CloseEntry(EntryHandle* entry) { delete entry; }
-
-std::uint32_t ResourceArchive::GetEntrySize(const EntryHandle* entry) {
+std::uint32_t ResourceArchive::GetEntrySize(const EntryHandle* entry) const {
     return entry ? entry->size : 0;
 }
 
@@ -548,8 +492,7 @@ std::uint32_t ResourceArchive::ReadEntry(EntryHandle* entry, std::uint32_t offse
     return CopyFromCache(*entry, offset, buffer, length);
 }
 
-std::unique_ptr<platform::ReadOnlyFile> ResourceArchive::OpenEntryFile(const EntryHandle* entry,
-                                                                       std::uint32_t) {
+std::unique_ptr<platform::ReadOnlyFile> ResourceArchive::OpenEntryFile(const EntryHandle* entry) const {
     if (!entry) return nullptr;
     std::unique_ptr<platform::ReadOnlyFile> file(new (std::nothrow) platform::ReadOnlyFile);
     if (!file || !file->Open(GetPath(), true)) return nullptr;

@@ -4,17 +4,14 @@
 //
 //     ResourceArchive archive(path, "");
 //     if (archive.IsOpen()) {
-//         ArchiveSearchResults.clear();
-//         archive.Search("", "bsp", "*.bsp", true);
-//         for (const std::string& name : ArchiveSearchResults) ...
+//         for (const std::string& name : archive.Search("", "bsp", "*.bsp", true)) ...
 //     }
 //
 // and to read an entry:
 //
-//     EntryHandle* entry = archive.OpenEntry("maps/dm/x.bsp");
-//     std::vector<unsigned char> data(archive.GetEntrySize(entry));
-//     archive.ReadEntry(entry, 0, data.data(), data.size());
-//     archive.CloseEntry(entry);
+//     std::unique_ptr<EntryHandle> entry = archive.OpenEntry("maps/dm/x.bsp");
+//     std::vector<unsigned char> data(archive.GetEntrySize(entry.get()));
+//     archive.ReadEntry(entry.get(), 0, data.data(), data.size());
 //
 // Every file either opens or leaves the object not open: a directory that
 // does not hold together is refused as a whole.
@@ -26,29 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "core/archive/archive_layout.h"
 #include "core/archive/archive_text.h"
 #include "core/archive/resource_source.h"
 #include "platform/platform.h"
 
-// Results of ResourceArchive::Search: unique names in byte-wise order. A
-// search only adds; the caller empties the set before a search of its own.
-extern std::set<std::string> ArchiveSearchResults;
-
 // A heap copy of a zero-terminated text (nullptr stays nullptr).
 std::unique_ptr<char[]> DuplicateString(const char* text);
-
-constexpr std::uint32_t kArchiveHeaderSize = 24;
-constexpr std::uint32_t kGroupHeaderSize = 8;
-constexpr std::uint32_t kRecordSize = 16;
-constexpr std::uint32_t kNameOffsetMask = 0x1FFFFFFFu;
-constexpr unsigned kMethodSlotShift = 29;  // bits 29-31 of the name word
-constexpr unsigned kMethodSlotCount = 3;
-// The longest name a directory may hold, in bytes before its zero: the
-// longest text a Windows MAX_PATH buffer (260 with the zero) holds, so longer
-// than any path, relative or absolute, that the game and Servolt (ANSI Win32
-// calls, MAX_PATH buffers) can open. A longer name makes the directory
-// malformed; docs/rez-format.md ("Bounds") argues the choice.
-constexpr std::uint32_t kNameLengthLimit = 259;
 
 // One named record as the directory holds it (ResourceArchive::ListRecords).
 struct ArchiveRecord {
@@ -80,39 +61,20 @@ public:
 
     bool IsOpen() const { return isOpen_; }
 
-    // Placeholders of the interface: this reader has nothing to say there.
-    bool IsWritable() override { return false; }
-    int GetSourceKind() override { return 2; }
-    const char* GetTitle() override { return ""; }
-    const char* GetDescription() override { return ""; }
-    std::uint32_t GetFolderCount() override { return 0; }
-    bool ExtractEntry(const char*, const char*) override { return false; }
-    bool RemoveEntry(const char*) override { return false; }
-    void SetOption(std::uint32_t) override {}
-    bool SplitEntryName(const char*, std::string& folder, std::string& file) override;
-    std::uint32_t GetEntryTime(const char*, std::uint32_t& time) override;
-    std::uint32_t GetEntryAttributes(const char*, std::uint32_t& attributes, std::uint32_t,
-                                     std::uint32_t) override;
-    std::uint32_t WriteEntry(EntryHandle*, std::uint32_t, const void*, std::uint32_t) override {
-        return 0;
-    }
-
-    const char* GetPath() override;
-    std::uint32_t GetEntryCount() override { return namedEntryCount_; }
-    void Search(const char* folder, const char* extensions, const char* pattern,
-                bool includeSubfolders) override;
-    void CloseEntry(EntryHandle* entry) override;
-    std::uint32_t GetEntrySize(const EntryHandle* entry) override;
+    const char* GetPath() const override;
+    std::uint32_t GetEntryCount() const override { return namedEntryCount_; }
+    std::set<std::string> Search(const char* folder, const char* extensions, const char* pattern,
+                                 bool includeSubfolders) const override;
+    std::uint32_t GetEntrySize(const EntryHandle* entry) const override;
     std::uint32_t ReadEntry(EntryHandle* entry, std::uint32_t offset, void* buffer,
                             std::uint32_t length) override;
-    std::unique_ptr<platform::ReadOnlyFile> OpenEntryFile(const EntryHandle* entry,
-                                                          std::uint32_t unused) override;
+    std::unique_ptr<platform::ReadOnlyFile> OpenEntryFile(const EntryHandle* entry) const override;
 
     // The entry of that name (letter case does not count; of names that
     // differ only in case, the lowest entry number), or nullptr when there
-    // is none or its record cannot describe readable data. Close it with
-    // CloseEntry before the archive goes away.
-    EntryHandle* OpenEntry(const char* name);
+    // is none or its record cannot describe readable data. The handle may
+    // outlive the archive, but reads only through one that is open.
+    std::unique_ptr<EntryHandle> OpenEntry(const char* name) const override;
     // The named records in directory order (groups, then records within a
     // group), whatever their names; empty when not open.
     std::vector<ArchiveRecord> ListRecords() const;
@@ -120,7 +82,7 @@ public:
     // callers that must tell apart records whose names differ only in case.
     // nullptr when `record` does not lie in the directory or the record
     // describes no readable data.
-    EntryHandle* OpenRecord(std::uint32_t record);
+    std::unique_ptr<EntryHandle> OpenRecord(std::uint32_t record) const;
     // Bytes of the directory block; the header and it take the file's first
     // kArchiveHeaderSize + GetDirectorySize() bytes.
     std::uint32_t GetDirectorySize() const { return directorySize_; }
@@ -138,10 +100,10 @@ private:
     // start (one bit per byte of the block).
     bool DirectoryHoldsTogether(std::unique_ptr<std::uint64_t[]>& nameStarts) const;
     void BuildNameIndex(std::uint64_t* nameStarts);
-    void SearchPass(const char* folder, std::size_t folderLength, const char* token,
-                    const char* pattern, bool includeSubfolders);
+    void SearchPass(const char* folder, std::size_t folderLength, const char* token, const char* pattern,
+                    bool includeSubfolders, std::set<std::string>& found) const;
     bool EntryFitsFile(const EntryHandle& entry) const;
-    EntryHandle* OpenRecordAt(std::uint32_t record);
+    std::unique_ptr<EntryHandle> OpenRecordAt(std::uint32_t record) const;
     // Seek (unless already there) and read, inside the lock.
     bool ReadAt(std::uint64_t position, void* buffer, std::uint32_t length);
 

@@ -90,9 +90,7 @@ void AddModArchiveMaps(const std::string& modsFolder, const char* modName, Uniqu
 void AddArchiveMaps(const char* archivePath, UniqueTextList& list, bool onlyDm) {
     ResourceArchive archive(archivePath, "");
     if (!archive.IsOpen()) return;
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", "*.bsp", true);
-    for (const std::string& name : ArchiveSearchResults) {
+    for (const std::string& name : archive.Search("", "bsp", "*.bsp", true)) {
         if (!onlyDm || name.find("maps/dm/") != std::string::npos) list.AppendOnce(name);
     }
 }

@@ -71,6 +71,8 @@ std::string HostPath(const char* path) {
     return result;
 }
 
+bool FileNamesIgnoreCase() { return false; }
+
 unsigned long LastErrorCode() { return t_lastError; }
 void SetLastErrorCode(unsigned long code) { t_lastError = code; }
 

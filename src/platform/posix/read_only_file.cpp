@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/common.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_files.h"
 
@@ -25,7 +26,10 @@ bool ReadOnlyFile::Open(const char* path, bool sequentialScan) {
     // FIFO or a device is no archive either, and must not hold us up.
     unsigned long error = 0;
     const int fd = detail::OpenRegularFile(HostPath(path), error);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        SetLastErrorCode(error);
+        return false;
+    }
     if (sequentialScan) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     handle_ = Slot(fd);
     return true;
@@ -60,6 +64,7 @@ bool ReadOnlyFile::Read(void* buffer, std::size_t count, std::size_t& got) {
         const ssize_t n = ::read(Descriptor(handle_), to + got, count - got);
         if (n < 0) {
             if (errno == EINTR) continue;
+            detail::SetLastErrorFromErrno(errno, "");
             return false;
         }
         if (n == 0) break;

@@ -102,6 +102,8 @@ bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
 
 std::string HostPath(const char* path) { return path; }
 
+bool FileNamesIgnoreCase() { return true; }
+
 PathType PathKind(const char* path) {
     // Without following: the attributes are the link's own.
     const DWORD attributes = GetFileAttributesA(path);

@@ -286,11 +286,10 @@ TEST(ArchiveExtract, RecordsAreListedInDirectoryOrderWithTheirFields) {
     EXPECT_EQ(records[0].size, 3u);
     // Names equal but for case open each their own record.
     EXPECT_EQ(archive.OpenRecord(records[1].record), nullptr);  // no method
-    EntryHandle* entry = archive.OpenRecord(records[2].record);
+    std::unique_ptr<EntryHandle> entry = archive.OpenRecord(records[2].record);
     ASSERT_NE(entry, nullptr);
-    std::string data(archive.GetEntrySize(entry), '\0');
-    EXPECT_EQ(archive.ReadEntry(entry, 0, &data[0], std::uint32_t(data.size())), data.size());
-    archive.CloseEntry(entry);
+    std::string data(archive.GetEntrySize(entry.get()), '\0');
+    EXPECT_EQ(archive.ReadEntry(entry.get(), 0, &data[0], std::uint32_t(data.size())), data.size());
     EXPECT_EQ(data, "rle rle");
     EXPECT_EQ(archive.OpenRecord(archive.GetDirectorySize() - 15), nullptr);
 }

@@ -1,4 +1,4 @@
-// Search over the entry names and the result set it fills.
+// Search over the entry names and the set of matches it returns.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -17,102 +17,71 @@ struct SearchFixture : ::testing::Test {
                                            {"textures/c.tga", ""},
                                            {"sound/x.bsp.old", ""}})};
     ResourceArchive archive{file.path(), ""};
-    void SetUp() override { ArchiveSearchResults.clear(); }
-    void TearDown() override { ArchiveSearchResults.clear(); }
 };
 
 TEST_F(SearchFixture, MapDiscoveryCallFindsEveryBspNameInByteOrder) {
-    archive.Search("", "bsp", "*.bsp", true);
-    const std::vector<std::string> found(ArchiveSearchResults.begin(), ArchiveSearchResults.end());
-    EXPECT_EQ(found, (std::vector<std::string>{"maps/DM/B.BSP", "maps/dm/a.bsp", "sound/x.bsp.old"}));
+    const Names found = archive.Search("", "bsp", "*.bsp", true);
+    EXPECT_EQ(std::vector<std::string>(found.begin(), found.end()),
+              (std::vector<std::string>{"maps/DM/B.BSP", "maps/dm/a.bsp", "sound/x.bsp.old"}));
 }
 
-TEST_F(SearchFixture, SearchesAccumulateAndHoldEachNameOnce) {
-    archive.Search("", "bsp", "*.bsp", true);
-    archive.Search("", "tga", "*.tga", true);
-    archive.Search("", "bsp", "*.bsp", true);
-    EXPECT_EQ(ArchiveSearchResults,
-              (Names{"maps/DM/B.BSP", "maps/dm/a.bsp", "sound/x.bsp.old", "textures/c.tga"}));
+TEST_F(SearchFixture, EachSearchStandsAloneAndHoldsEachNameOnce) {
+    const Names maps = archive.Search("", "bsp", "*.bsp", true);
+    EXPECT_EQ(archive.Search("", "tga", "*.tga", true), (Names{"textures/c.tga"}));
+    // Nothing of an earlier search is carried into the next.
+    EXPECT_EQ(archive.Search("", "bsp", "*.bsp", true), maps);
+    // Two tokens that take the same names give them once.
+    EXPECT_EQ(archive.Search("", "bsp;BSP", "*.bsp", true), maps);
 }
 
 TEST_F(SearchFixture, TrailingSeparatorAddsAnEmptyTokenPass) {
-    archive.Search("", "bsp;", "*.bsp", true);
-    const Names twoPasses = ArchiveSearchResults;
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", "*.bsp", true);
-    EXPECT_EQ(twoPasses, ArchiveSearchResults);
+    EXPECT_EQ(archive.Search("", "bsp;", "*.bsp", true), archive.Search("", "bsp", "*.bsp", true));
     // Without a pattern the empty token ends every name: all are taken.
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp;", nullptr, true);
-    EXPECT_EQ(ArchiveSearchResults.size(), 4u);
+    EXPECT_EQ(archive.Search("", "bsp;", nullptr, true).size(), 4u);
 }
 
-TEST_F(SearchFixture, MissingFolderAddsNothing) {
-    archive.Search(nullptr, "bsp", "*.bsp", true);
-    EXPECT_TRUE(ArchiveSearchResults.empty());
+TEST_F(SearchFixture, MissingFolderFindsNothing) {
+    EXPECT_TRUE(archive.Search(nullptr, "bsp", "*.bsp", true).empty());
 }
 
 TEST_F(SearchFixture, FolderIsComparedWithoutCase) {
-    archive.Search("MAPS/dm/", "bsp", "*.bsp", true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{"maps/DM/B.BSP", "maps/dm/a.bsp"}));
-    ArchiveSearchResults.clear();
-    // Without a pattern the part after the folder is what is added.
-    archive.Search("maps/", "bsp", nullptr, true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{"DM/B.BSP", "dm/a.bsp"}));
+    EXPECT_EQ(archive.Search("MAPS/dm/", "bsp", "*.bsp", true), (Names{"maps/DM/B.BSP", "maps/dm/a.bsp"}));
+    // Without a pattern the part after the folder is what is given.
+    EXPECT_EQ(archive.Search("maps/", "bsp", nullptr, true), (Names{"DM/B.BSP", "dm/a.bsp"}));
 }
 
 TEST(ArchiveSearch, WithoutPatternTokenMustEndTheName) {
     TempFile file(rezwriter::BuildArchive({{"maps/a.BSP", ""}, {"bsp", ""}, {"sp", ""}, {"x.bspx", ""}}));
     ResourceArchive archive(file.path(), "");
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", nullptr, true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{"bsp", "maps/a.BSP"}));
-    ArchiveSearchResults.clear();
-    archive.Search("", nullptr, nullptr, true);  // one empty token: every name
-    EXPECT_EQ(ArchiveSearchResults.size(), 4u);
-    ArchiveSearchResults.clear();
+    EXPECT_EQ(archive.Search("", "bsp", nullptr, true), (Names{"bsp", "maps/a.BSP"}));
+    EXPECT_EQ(archive.Search("", nullptr, nullptr, true).size(), 4u);  // one empty token: every name
 }
 
 TEST(ArchiveSearch, NameAsLongAsTheFolderIsSkippedWithoutPattern) {
     TempFile file(rezwriter::BuildArchive({{"maps/", ""}, {"maps/x.bsp", ""}}));
     ResourceArchive archive(file.path(), "");
-    ArchiveSearchResults.clear();
-    archive.Search("maps/", "", nullptr, true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{"x.bsp"}));
-    ArchiveSearchResults.clear();
+    EXPECT_EQ(archive.Search("maps/", "", nullptr, true), (Names{"x.bsp"}));
 }
 
 TEST(ArchiveSearch, SlashTokenListsSubFoldersWithoutTheirClosingSlash) {
     TempFile file(rezwriter::BuildArchive(
         {{"maps/", ""}, {"maps/dm/", ""}, {"maps/tow/", ""}, {"maps/dm/x.bsp", ""}, {"maps/dm/deep/", ""}}));
     ResourceArchive archive(file.path(), "");
-    ArchiveSearchResults.clear();
-    archive.Search("maps/", "/", nullptr, false);
-    EXPECT_EQ(ArchiveSearchResults, (Names{"dm", "tow"}));
-    ArchiveSearchResults.clear();
-    archive.Search("maps/", "/", nullptr, true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{"dm", "dm/deep", "tow"}));
-    ArchiveSearchResults.clear();
+    EXPECT_EQ(archive.Search("maps/", "/", nullptr, false), (Names{"dm", "tow"}));
+    EXPECT_EQ(archive.Search("maps/", "/", nullptr, true), (Names{"dm", "dm/deep", "tow"}));
 }
 
 TEST(ArchiveSearch, WithoutSubfoldersOnlyDirectNamesCount) {
     TempFile file(rezwriter::BuildArchive({{"maps/a.bsp", ""}, {"maps/dm/b.bsp", ""}, {"c.bsp", ""}}));
     ResourceArchive archive(file.path(), "");
-    ArchiveSearchResults.clear();
-    archive.Search("maps/", "bsp", "*.bsp", false);
-    EXPECT_EQ(ArchiveSearchResults, (Names{"maps/a.bsp"}));
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", "*.bsp", false);
-    EXPECT_EQ(ArchiveSearchResults, (Names{"c.bsp"}));
-    ArchiveSearchResults.clear();
+    EXPECT_EQ(archive.Search("maps/", "bsp", "*.bsp", false), (Names{"maps/a.bsp"}));
+    EXPECT_EQ(archive.Search("", "bsp", "*.bsp", false), (Names{"c.bsp"}));
 }
 
-TEST(ArchiveSearch, ArchiveThatIsNotOpenAddsNothing) {
+TEST(ArchiveSearch, ArchiveThatIsNotOpenFindsNothing) {
     ResourceArchive archive((TempFile::NewPath() + ".missing").c_str(), "");
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", "*.bsp", true);
-    archive.Search("", "", nullptr, true);
-    EXPECT_TRUE(ArchiveSearchResults.empty());
+    EXPECT_TRUE(archive.Search("", "bsp", "*.bsp", true).empty());
+    EXPECT_TRUE(archive.Search("", "", nullptr, true).empty());
 }
 
 TEST(ArchiveSearch, NamesAsLongAsAllowedAndLongTokensAreNotOverrun) {
@@ -123,20 +92,11 @@ TEST(ArchiveSearch, NamesAsLongAsAllowedAndLongTokensAreNotOverrun) {
     TempFile file(rezwriter::BuildArchive({{longName, ""}, {"short.bsp", ""}}));
     ResourceArchive archive(file.path(), "");
     ASSERT_TRUE(archive.IsOpen());
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", "*.bsp", true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{longName, "short.bsp"}));
-    ArchiveSearchResults.clear();
-    archive.Search("", "", "maps/*", true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{longName}));
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", nullptr, true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{longName, "short.bsp"}));
-    ArchiveSearchResults.clear();
+    EXPECT_EQ(archive.Search("", "bsp", "*.bsp", true), (Names{longName, "short.bsp"}));
+    EXPECT_EQ(archive.Search("", "", "maps/*", true), (Names{longName}));
+    EXPECT_EQ(archive.Search("", "bsp", nullptr, true), (Names{longName, "short.bsp"}));
     const std::string longToken(6000, 'n');
-    archive.Search("", longToken.c_str(), nullptr, true);
-    EXPECT_TRUE(ArchiveSearchResults.empty());
-    ArchiveSearchResults.clear();
+    EXPECT_TRUE(archive.Search("", longToken.c_str(), nullptr, true).empty());
 }
 
 }  // namespace

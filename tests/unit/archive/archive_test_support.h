@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/archive/resource_archive.h"
-#include "core/archive/archive_writer.h"
+#include "rez_builder.h"
 
 namespace archive_test {
 
@@ -41,12 +41,11 @@ inline std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), 
 
 // Everything an open handle reads, through one whole-entry read.
 inline std::string ReadWhole(ResourceArchive& archive, const char* name) {
-    EntryHandle* entry = archive.OpenEntry(name);
+    std::unique_ptr<EntryHandle> entry = archive.OpenEntry(name);
     if (!entry) return "<no entry>";
-    std::string data(archive.GetEntrySize(entry), '\0');
+    std::string data(archive.GetEntrySize(entry.get()), '\0');
     const std::uint32_t got =
-        data.empty() ? 0 : archive.ReadEntry(entry, 0, &data[0], std::uint32_t(data.size()));
-    archive.CloseEntry(entry);
+        data.empty() ? 0 : archive.ReadEntry(entry.get(), 0, &data[0], std::uint32_t(data.size()));
     if (got != data.size()) return "<read failed>";
     return data;
 }

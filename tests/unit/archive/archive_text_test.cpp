@@ -1,6 +1,7 @@
 // The text routines of the entry-name search.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 
 #include "core/archive/archive_text.h"
@@ -57,6 +58,19 @@ TEST(WildcardMatch, ExactDecidesLetterCase) {
     EXPECT_FALSE(WildcardMatch("*.BSP", "maps/x.bsp", true));
     EXPECT_TRUE(WildcardMatch("MAPS/*", "maps/x", false));
     EXPECT_FALSE(WildcardMatch("MAPS/*", "maps/x", true));
+}
+
+TEST(WildcardMatch, OnlyAToZFoldWhateverTheLocale) {
+    // A Latin-1 locale's toupper would take 0xE9 to 0xC9; the game's names
+    // fold A-Z only, so the result must not depend on the locale in force.
+    const char* const locales[] = {"C", "de_DE.ISO-8859-1", "fr_FR.ISO-8859-1", "en_US.ISO-8859-1", "German_Germany.1252"};
+    for (const char* locale : locales) {
+        if (!std::setlocale(LC_CTYPE, locale)) continue;
+        EXPECT_TRUE(WildcardMatch("*CAF\xC9*", "maps/caf\xC9", false)) << locale;
+        EXPECT_FALSE(WildcardMatch("*CAF\xC9*", "maps/caf\xE9", false)) << locale;
+        EXPECT_EQ(FindSubstring("x\xE9", "\xC9", false), nullptr) << locale;
+    }
+    std::setlocale(LC_CTYPE, "C");
 }
 
 TEST(WildcardMatch, PatternUsedUpMatchesWhateverRemains) {

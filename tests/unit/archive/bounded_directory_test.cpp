@@ -31,9 +31,7 @@ void ExpectRefused(const Bytes& bytes) {
     EXPECT_FALSE(archive.IsOpen());
     EXPECT_EQ(archive.GetEntryCount(), 0u);
     EXPECT_EQ(archive.GetIndexEntry(0), nullptr);
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", "*.bsp", true);
-    EXPECT_TRUE(ArchiveSearchResults.empty());
+    EXPECT_TRUE(archive.Search("", "bsp", "*.bsp", true).empty());
     // Closed at once: the file can be opened for writing again.
     std::FILE* writer = std::fopen(file.path(), "r+b");
     EXPECT_NE(writer, nullptr);
@@ -55,13 +53,7 @@ std::vector<std::pair<std::string, std::uint32_t>> IndexOf(ResourceArchive& arch
     return out;
 }
 
-Names FindMaps(ResourceArchive& archive) {
-    ArchiveSearchResults.clear();
-    archive.Search("", "bsp", "*.bsp", true);
-    Names found = ArchiveSearchResults;
-    ArchiveSearchResults.clear();
-    return found;
-}
+Names FindMaps(ResourceArchive& archive) { return archive.Search("", "bsp", "*.bsp", true); }
 
 // ---- The length of one name -----------------------------------------------
 
@@ -153,9 +145,8 @@ TEST(BoundedDirectory, WriterThatSharesTailsOfNamesWithinTheBudgetOpens) {
     EXPECT_EQ(IndexOf(archive), (std::vector<Entry>{{"a.bsp", 2}, {"dm/a.bsp", 1}, {"maps/dm/a.bsp", 0},
                                                     {"textures/c.tga", 3}}));
     EXPECT_EQ(FindMaps(archive), (Names{"a.bsp", "dm/a.bsp", "maps/dm/a.bsp"}));
-    EntryHandle* entry = archive.OpenEntry("DM/A.BSP");
+    std::unique_ptr<EntryHandle> entry = archive.OpenEntry("DM/A.BSP");
     EXPECT_NE(entry, nullptr);
-    archive.CloseEntry(entry);
 }
 
 // ---- Records sharing one name ---------------------------------------------
@@ -193,16 +184,12 @@ TEST(BoundedDirectory, ManyRecordsNamingOneNameOfTheLongestLengthIndexByEntryNum
     }
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(FindMaps(archive), (Names{name}));
-    ArchiveSearchResults.clear();
-    archive.Search("maps/", "bsp", nullptr, true);
-    EXPECT_EQ(ArchiveSearchResults, (Names{name.substr(5)}));
-    ArchiveSearchResults.clear();
+    EXPECT_EQ(archive.Search("maps/", "bsp", nullptr, true), (Names{name.substr(5)}));
     // The lookup takes the lowest entry number: the first record of the
     // last group.
-    EntryHandle* entry = archive.OpenEntry(name.c_str());
+    std::unique_ptr<EntryHandle> entry = archive.OpenEntry(name.c_str());
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(archive.GetEntrySize(entry), 0u);
-    archive.CloseEntry(entry);
+    EXPECT_EQ(archive.GetEntrySize(entry.get()), 0u);
 }
 
 TEST(BoundedDirectory, SharedNamesIndexAndSearchAsSeparatelyStoredOnes) {
@@ -239,16 +226,12 @@ TEST(BoundedDirectory, SharedNamesIndexAndSearchAsSeparatelyStoredOnes) {
     for (const char* folder : {"", "maps/", "MAPS/"}) {
         for (const char* pattern : {"*.bsp", "*a*", static_cast<const char*>(nullptr)}) {
             for (bool subfolders : {true, false}) {
-                ArchiveSearchResults.clear();
-                a.Search(folder, "bsp;/", pattern, subfolders);
-                const Names fromSeparate = ArchiveSearchResults;
-                ArchiveSearchResults.clear();
-                b.Search(folder, "bsp;/", pattern, subfolders);
-                EXPECT_EQ(ArchiveSearchResults, fromSeparate) << folder << " " << (pattern ? pattern : "-");
+                const Names fromSeparate = a.Search(folder, "bsp;/", pattern, subfolders);
+                EXPECT_EQ(b.Search(folder, "bsp;/", pattern, subfolders), fromSeparate)
+                    << folder << " " << (pattern ? pattern : "-");
             }
         }
     }
-    ArchiveSearchResults.clear();
 }
 
 TEST(BoundedDirectory, RepeatedEntryNumbersFollowTheRecordOrder) {

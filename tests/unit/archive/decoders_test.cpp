@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "archive_test_support.h"
-#include "core/archive/decoders.h"
+#include "core/archive/codecs.h"
 
 namespace {
 
@@ -187,11 +187,11 @@ TEST(Decoders, RoundTripThroughTheWritersEncoders) {
 
     for (const std::string& sample : samples) {
         const auto size = std::uint32_t(sample.size());
-        const Decoded lzss = Decode(DecodeLzss, rezwriter::EncodeLzss(sample), size);
+        const Decoded lzss = Decode(DecodeLzss, EncodeLzss(sample), size);
         EXPECT_TRUE(lzss.ok) << size;
         EXPECT_TRUE(lzss.data == sample) << "LZSS round trip, size " << size;
         EXPECT_TRUE(lzss.guardIntact);
-        const Decoded rle = Decode(DecodeRle, rezwriter::EncodeRle(sample), size);
+        const Decoded rle = Decode(DecodeRle, EncodeRle(sample), size);
         EXPECT_TRUE(rle.ok) << size;
         EXPECT_TRUE(rle.data == sample) << "RLE round trip, size " << size;
         EXPECT_TRUE(rle.guardIntact);

@@ -40,9 +40,7 @@ void ExpectRefused(const Bytes& bytes) {
         EXPECT_EQ(archive.GetEntryCount(), 0u);
         EXPECT_EQ(archive.GetIndexEntry(0), nullptr);
         EXPECT_EQ(archive.OpenEntry("maps/dm/a.bsp"), nullptr);
-        ArchiveSearchResults.clear();
-        archive.Search("", "bsp", "*.bsp", true);
-        EXPECT_TRUE(ArchiveSearchResults.empty());
+        EXPECT_TRUE(archive.Search("", "bsp", "*.bsp", true).empty());
         // The refused file is closed at once: it can be opened for writing
         // (Windows refuses that while a read handle without write sharing
         // is open).

@@ -121,7 +121,7 @@ TEST(PackFolder, EveryMethodReadsBackAndBestIsNeverLarger) {
         for (Method method : {Method::None, Method::Lzss, Method::Rle, Method::Best}) {
             const std::string archivePath = out / ("m" + std::to_string(int(method)) + ".rez");
             const rezwriter::PackResult result = rezwriter::PackFolder(tree.path(), archivePath, method);
-            ASSERT_TRUE(result.written) << (result.problems.empty() ? "" : result.problems[0]);
+            ASSERT_TRUE(result.written) << (result.problems.empty() ? "" : result.problems[0].reason);
             EXPECT_EQ(result.entries, files.size());
             EXPECT_EQ(result.archiveBytes, FileText(archivePath).size());
 
@@ -172,7 +172,10 @@ TEST(PackFolder, AFailedWriteLeavesTheOldArchiveAndNoTemporaryFile) {
         const rezwriter::PackResult result = rezwriter::PackFolder(tree.path(), target, Method::None);
         platform::FailFileWriteForTests(0);
         EXPECT_FALSE(result.written);
-        EXPECT_EQ(result.problems.size(), 1u);
+        ASSERT_EQ(result.problems.size(), 1u);
+        EXPECT_EQ(result.problems[0].subject, target);
+        EXPECT_EQ(result.problems[0].reason, "cannot be written");
+        EXPECT_EQ(result.problems[0].error.code, 112u);  // a full disk
         EXPECT_EQ(FileText(target), "old");
         EXPECT_FALSE(platform::PathExists((target + ".tmp").c_str()));
     }
@@ -186,6 +189,45 @@ TEST(PackFolder, AFailedWriteLeavesTheOldArchiveAndNoTemporaryFile) {
     ResourceArchive archive(target.c_str(), "");
     EXPECT_TRUE(archive.IsOpen());
     EXPECT_EQ(archive.GetEntryCount(), 0u);
+}
+
+TEST(PackFolder, AMemberThatCannotBeReadIsNamedWithTheSystemsReason) {
+    // The tree changes between listing and reading: after the first entry
+    // is packed, the second goes away or becomes a folder.
+    struct Case {
+        const char* what;
+        unsigned long code;  // the Windows error both platforms report
+        void (*change)(const std::string& path);
+    };
+    const Case cases[] = {
+        {"removed", 2, [](const std::string& path) { std::filesystem::remove(path); }},
+        {"a folder now", 5,
+         [](const std::string& path) {
+             std::filesystem::remove(path);
+             std::filesystem::create_directory(path);
+         }},
+    };
+    for (const Case& c : cases) {
+        TempFolder tree;
+        MakeTree(tree.path(), {{"dir/a.txt", "a"}, {"dir/b.txt", "b"}});
+        TempFolder out;
+        const std::string target = out / "x.rez";
+        ASSERT_TRUE(rezwriter::WriteFile(target, Bytes{'o', 'l', 'd'}));
+        const auto change = [&](const ArchiveProgress& done) {
+            if (done.entriesDone == 1) c.change(tree / "dir/b.txt");
+        };
+        const rezwriter::PackResult result = rezwriter::PackFolder(tree.path(), target, Method::Best, change);
+        EXPECT_FALSE(result.written) << c.what;
+        ASSERT_EQ(result.problems.size(), 1u) << c.what;
+        const rezwriter::PackProblem& problem = result.problems[0];
+        EXPECT_EQ(problem.subject, "dir/b.txt") << c.what;
+        EXPECT_EQ(problem.reason, "cannot be read") << c.what;
+        EXPECT_EQ(problem.error.code, c.code) << c.what;
+        EXPECT_FALSE(problem.error.text.empty()) << c.what;
+        EXPECT_EQ(problem.error.text.find("error "), std::string::npos) << c.what << ": " << problem.error.text;
+        EXPECT_EQ(FileText(target), "old") << c.what;
+        EXPECT_FALSE(platform::PathExists((target + ".tmp").c_str())) << c.what;
+    }
 }
 
 #if !defined(_WIN32)
@@ -204,7 +246,8 @@ TEST(PackFolder, RefusedTreesAreRefusedWholeBeforeAnythingIsWritten) {
     EXPECT_EQ(result.problems.size(), 6u);
     for (const char* name : {"what?.txt", "maps/CON", "trailing.", "same.txt", "back\\slash", "fffff"}) {
         bool named = false;
-        for (const std::string& problem : result.problems) named = named || problem.find(name) != std::string::npos;
+        for (const rezwriter::PackProblem& problem : result.problems)
+            named = named || problem.subject.find(name) != std::string::npos;
         EXPECT_TRUE(named) << name;
     }
     EXPECT_EQ(FileText(target), "old");

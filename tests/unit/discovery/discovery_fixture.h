@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/discovery/unique_text_list.h"
-#include "core/archive/archive_writer.h"
+#include "rez_builder.h"
 
 // The list's texts in order.
 inline std::vector<std::string> ListTexts(const UniqueTextList& list) {

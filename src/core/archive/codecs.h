@@ -1,8 +1,14 @@
-// Decoders of the two compression methods an archive entry may be stored
-// with, and the method codes that name them in an archive header.
+// The two compression methods an archive entry may be stored with: their
+// decoders, their encoders, and the method codes that name them in an
+// archive header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/archive/archive_layout.h"
 
 // Fills `destination` with exactly `size` decoded bytes taken from the
 // `storedSize` bytes at `source`. Returns false when the stream is malformed:
@@ -32,11 +38,6 @@ bool DecodeRle(unsigned char* destination, const unsigned char* source, std::uin
 std::uint64_t MaxLzssOutput(std::uint32_t storedSize);
 std::uint64_t MaxRleOutput(std::uint32_t storedSize);
 
-// Method codes: four ASCII bytes read as one little-endian 32-bit word.
-constexpr std::uint32_t kMethodNone = 0x454E4F4Eu;  // "NONE"
-constexpr std::uint32_t kMethodLzss = 0x53535A4Cu;  // "LZSS"
-constexpr std::uint32_t kMethodRle = 0x20454C52u;   // "RLE " (a blank, not a zero)
-
 struct MethodInfo {
     std::uint32_t code;
     DecoderRoutine decoder;                            // nullptr: stored as is
@@ -47,3 +48,17 @@ struct MethodInfo {
 const MethodInfo* FindMethod(std::uint32_t code);
 // The method a decoder belongs to (nullptr for none or an unknown routine).
 const MethodInfo* FindMethodOfDecoder(DecoderRoutine decoder);
+
+// ---- Encoders: each makes a stream the decoder above turns back into
+// exactly the `size` bytes given.
+std::vector<unsigned char> EncodeLzss(const unsigned char* data, std::size_t size);
+std::vector<unsigned char> EncodeRle(const unsigned char* data, std::size_t size);
+// The bytes EncodeRle would make, counted without making them.
+std::size_t RleEncodedSize(const unsigned char* data, std::size_t size);
+
+inline std::vector<unsigned char> EncodeLzss(const std::string& data) {
+    return EncodeLzss(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+}
+inline std::vector<unsigned char> EncodeRle(const std::string& data) {
+    return EncodeRle(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+}
