@@ -3,7 +3,6 @@
 // keeps.
 #include "core/servercfg/config_index.h"
 
-#include "core/servercfg/config_writer.h"
 #include "core/servercfg/console_script.h"
 #include "platform/ascii.h"
 
@@ -70,18 +69,23 @@ void AddRow(ConfigIndex& index, const ConfigEntry& entry) {
 
 ConfigIndex BuildConfigIndex() {
     ConfigIndex built;
-    for (std::size_t t = 0; t < kEntryTableCount; ++t) {
-        if (t == kEntryTablesBeforeMapLines) {
+    for (const Section& section : ServerConfigSections()) {
+        switch (section.kind) {
+        case SectionKind::Entries:
+            for (const ConfigEntry& entry : section.rows) AddRow(built, entry);
+            break;
+        case SectionKind::MapLines:
             AddTitle(built, kStartMapComment, Target::StartMap, nullptr);
             AddUse(built, Use{FormatName(kStartMapLine), Target::StartMap, nullptr, true});
             AddTitle(built, kRotationComment, Target::Rotation, nullptr);
             AddUse(built, Use{FormatName(kRotationLine), Target::Rotation});
+            break;
+        case SectionKind::DeathmatchFlags:
+            AddTitle(built, kDeathmatchComment, Target::DeathmatchFlags, nullptr);
+            AddUse(built, Use{FormatName(kDeathmatchLine), Target::DeathmatchFlags});
+            break;
         }
-        const EntryTable table = EntryTableAt(t);
-        for (std::size_t k = 0; k < table.count; ++k) AddRow(built, table.entries[k]);
     }
-    AddTitle(built, kDeathmatchComment, Target::DeathmatchFlags, nullptr);
-    AddUse(built, Use{FormatName(kDeathmatchLine), Target::DeathmatchFlags});
     return built;
 }
 
@@ -102,15 +106,16 @@ std::string FormatName(std::string_view format) {
 std::unordered_set<std::string> NamesWrittenAfterOptions(const ConfigIndex& index, const ServerSettings& settings) {
     std::string text;
     bool after = false;
-    for (std::size_t t = 0; t < kEntryTableCount; ++t) {
-        if (t == kEntryTablesBeforeMapLines) WriteMapSection(text, settings);
-        const EntryTable table = EntryTableAt(t);
-        for (std::size_t k = 0; k < table.count; ++k) {
-            if (after) WriteEntry(text, settings, table.entries[k]);
-            if (&table.entries[k] == index.additionalOptions) after = true;
+    for (const Section& section : ServerConfigSections()) {
+        if (section.kind != SectionKind::Entries) {
+            if (after) WriteSection(text, settings, section);
+            continue;
+        }
+        for (const ConfigEntry& entry : section.rows) {
+            if (after) WriteEntry(text, settings, entry);
+            if (&entry == index.additionalOptions) after = true;
         }
     }
-    WriteDeathmatchFlags(text, settings);
     std::unordered_set<std::string> names;
     const std::string_view view(text);
     std::size_t start = 0;
