@@ -1,7 +1,6 @@
 #include "core/check/config_check.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 #include "core/common/user_folder.h"
@@ -12,16 +11,18 @@
 #include "core/servercfg/save_configuration.h"
 #include "core/settings/flagged_list.h"
 #include "core/settings/settings_file.h"
+#include "platform/ascii.h"
 #include "platform/platform.h"
 
 namespace {
 
-// A map as the server resolves it: letter case, the slash and the leading
-// "maps/" and trailing ".bsp" do not tell two maps apart ("dm/x" in the
-// default rotation is the map the Maps page lists as "maps/dm/x").
+// A map as the server resolves it: letter case (A-Z alone, whatever the C
+// locale folds besides), the slash and the leading "maps/" and trailing
+// ".bsp" do not tell two maps apart ("dm/x" in the default rotation is the
+// map the Maps page lists as "maps/dm/x").
 std::string MapKey(std::string text) {
     for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = ascii::ToLower(c);
         if (c == '\\') c = '/';
     }
     if (text.compare(0, 5, "maps/") == 0) text.erase(0, 5);

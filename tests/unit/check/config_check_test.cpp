@@ -2,6 +2,7 @@
 // change below gives exactly its own finding.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -95,6 +96,21 @@ TEST_F(ConfigCheck, ASemicolonSplitsARotationEntry) {
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].severity, FindingSeverity::Warning);
     EXPECT_NE(findings[0].message.find("holds a ';'"), std::string::npos);
+}
+
+// The server folds A-Z alone in map names; a C locale that folds more ('I'
+// to a dotless i in Turkish) must not change what counts as installed.
+TEST_F(ConfigCheck, MapNamesFoldAToZAloneWhateverTheLocale) {
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    folder_.WriteFile("game\\mainmp\\maps\\dm\\island.bsp");
+    SetText(settings_.MapRotationList, "dm/ISLAND 0 MAPS/DM/Alpha.BSP 0 dm/beta 1 ");
+    WriteServerCfg();
+    for (const char* name : {"C", "tr_TR.ISO-8859-9", "tr_TR.UTF-8", "Turkish_Turkey.1254", "de_DE.ISO-8859-1"}) {
+        if (std::setlocale(LC_CTYPE, name) == nullptr) continue;
+        const std::vector<Finding> findings = Check();
+        EXPECT_TRUE(findings.empty()) << name << ": " << (findings.empty() ? "" : findings[0].message);
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
 }
 
 }  // namespace
