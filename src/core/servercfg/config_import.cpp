@@ -31,8 +31,6 @@ namespace {
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 constexpr std::size_t kLongestTitle = 256;
 
-// ---- The import ----
-
 enum class ItemKind : std::uint8_t { Comment, Setting, Unknown, Options };
 
 // A line of the file, or the lines of one value.

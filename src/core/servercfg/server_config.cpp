@@ -456,9 +456,11 @@ const char* GameTypePrefix(std::int32_t gameType) {
 SectionList ServerConfigSections() {
 #define ROWS(entries) Section{SectionKind::Entries, EntryTable{entries, sizeof(entries) / sizeof(entries[0])}}
     static constexpr Section sections[] = {
-        ROWS(kBasicEntries),  ROWS(kAdvancedEntries), ROWS(kAdvanced2Entries),  ROWS(kTeamEntries),
-        ROWS(kLimitsEntries), Section{SectionKind::MapLines, EntryTable{nullptr, 0}},
-        ROWS(kWeaponsEntries), ROWS(kExplosivesEntries), Section{SectionKind::DeathmatchFlags, EntryTable{nullptr, 0}}};
+        ROWS(kBasicEntries),  ROWS(kAdvancedEntries), ROWS(kAdvanced2Entries), ROWS(kTeamEntries),
+        ROWS(kLimitsEntries), Section{SectionKind::MapLines, {}},
+        ROWS(kWeaponsEntries), ROWS(kExplosivesEntries),
+        Section{SectionKind::DeathmatchFlags, {}},
+    };
 #undef ROWS
     return SectionList{sections, sizeof sections / sizeof sections[0]};
 }
