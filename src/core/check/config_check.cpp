@@ -119,7 +119,7 @@ void CheckMapLines(const ServerSettings& settings, std::vector<Finding>& finding
 }
 
 // What server.cfg's sections make of the settings, in the file's order.
-void CheckSections(const ServerSettings& settings, std::vector<Finding>& findings) {
+void CheckRows(const ServerSettings& settings, std::vector<Finding>& findings) {
     using namespace servercfg;
     for (const Section& section : ServerConfigSections()) {
         switch (section.kind) {
@@ -160,7 +160,7 @@ std::vector<Finding> CheckConfiguration(const ServerSettings& settings, const Ch
     std::vector<Finding> findings;
     CheckMaps(settings, places, findings);
     CheckMods(settings, places, findings);
-    CheckSections(settings, findings);
+    CheckRows(settings, findings);
     CheckFiles(settings, places, findings);
     return findings;
 }
