@@ -25,6 +25,7 @@
 #include "core/servercfg/config_writer.h"
 #include "core/servercfg/save_configuration.h"
 #include "core/settings/server_settings.h"
+#include "core/settings/settings_backup.h"
 #include "platform/platform.h"
 
 

@@ -4,19 +4,21 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace ascii {
 
 constexpr char ToLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 constexpr char ToUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-inline std::string Lowered(std::string text) {
-    for (char& c : text) c = ToLower(c);
-    return text;
+inline std::string Lowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = ToLower(c);
+    return out;
 }
 
 // Whether two texts are equal when A-Z and a-z count as one.
-inline bool EqualNoCase(const std::string& a, const std::string& b) {
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (ToLower(a[i]) != ToLower(b[i])) return false;

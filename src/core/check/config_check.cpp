@@ -1,7 +1,6 @@
 #include "core/check/config_check.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 #include "core/common/user_folder.h"
@@ -12,16 +11,18 @@
 #include "core/servercfg/save_configuration.h"
 #include "core/settings/flagged_list.h"
 #include "core/settings/settings_file.h"
+#include "platform/ascii.h"
 #include "platform/platform.h"
 
 namespace {
 
-// A map as the server resolves it: letter case, the slash and the leading
-// "maps/" and trailing ".bsp" do not tell two maps apart ("dm/x" in the
-// default rotation is the map the Maps page lists as "maps/dm/x").
+// A map as the server resolves it: letter case (A-Z alone, whatever the C
+// locale folds besides), the slash and the leading "maps/" and trailing
+// ".bsp" do not tell two maps apart ("dm/x" in the default rotation is the
+// map the Maps page lists as "maps/dm/x").
 std::string MapKey(std::string text) {
     for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = ascii::ToLower(c);
         if (c == '\\') c = '/';
     }
     if (text.compare(0, 5, "maps/") == 0) text.erase(0, 5);
@@ -92,30 +93,41 @@ void CheckQuotedText(const std::string& key, const std::string& text, std::vecto
     }
 }
 
-void CheckRows(const ServerSettings& settings, std::vector<Finding>& findings) {
+void CheckRow(const ServerSettings& settings, const servercfg::ConfigEntry& entry, std::vector<Finding>& findings) {
     using namespace servercfg;
-    for (std::size_t t = 0; t < kEntryTableCount; ++t) {
-        const EntryTable table = EntryTableAt(t);
-        for (std::size_t i = 0; i < table.count; ++i) {
-            const ConfigEntry& entry = table.entries[i];
-            if (entry.rule == Rule::Choice && entry.field.kind == SettingKind::Int) {
-                const std::int32_t index = entry.field.As<SettingKind::Int>().In(settings);
-                if (index < 0 || static_cast<std::size_t>(index) >= entry.choices.count) {
-                    Add(findings, FindingSeverity::Warning, KeyOf(entry.field),
-                        std::to_string(index) + " is not one of its " + std::to_string(entry.choices.count) +
-                            " choices; server.cfg gets no value for it and the server keeps its own");
-                }
-            }
-            if (entry.field.kind == SettingKind::Text && std::string(entry.line).find("\"%s\"") != std::string::npos) {
-                CheckQuotedText(KeyOf(entry.field), entry.field.As<SettingKind::Text>().In(settings), findings);
-            }
+    if (entry.rule == Rule::Choice && entry.field.kind == SettingKind::Int) {
+        const std::int32_t index = entry.field.As<SettingKind::Int>().In(settings);
+        if (index < 0 || static_cast<std::size_t>(index) >= entry.choices.count) {
+            Add(findings, FindingSeverity::Warning, KeyOf(entry.field),
+                std::to_string(index) + " is not one of its " + std::to_string(entry.choices.count) +
+                    " choices; server.cfg gets no value for it and the server keeps its own");
         }
     }
+    if (entry.field.kind == SettingKind::Text && std::string(entry.line).find("\"%s\"") != std::string::npos) {
+        CheckQuotedText(KeyOf(entry.field), entry.field.As<SettingKind::Text>().In(settings), findings);
+    }
+}
+
+void CheckMapLines(const ServerSettings& settings, std::vector<Finding>& findings) {
     CheckQuotedText("MapName", settings.MapName, findings);
     for (const FlaggedItem& entry : ParseFlaggedList(settings.MapRotationList)) {
         if (entry.item.find('"') != std::string::npos) {
             Add(findings, FindingSeverity::Warning, "MapRotationList",
                 "rotation map \"" + entry.item + "\" holds a double quote, which ends sv_maplist early");
+        }
+    }
+}
+
+// What server.cfg's sections make of the settings, in the file's order.
+void CheckRows(const ServerSettings& settings, std::vector<Finding>& findings) {
+    using namespace servercfg;
+    for (const Section& section : ServerConfigSections()) {
+        switch (section.kind) {
+        case SectionKind::Entries:
+            for (const ConfigEntry& entry : section.rows) CheckRow(settings, entry, findings);
+            break;
+        case SectionKind::MapLines: CheckMapLines(settings, findings); break;
+        case SectionKind::DeathmatchFlags: break;  // bits of one number: nothing to mistake
         }
     }
 }

@@ -1,13 +1,12 @@
 // server.cfg read back. The file is cut into lines as the console cuts a
-// script, each line is matched against the rows of the writer's own tables
-// (config_tables.h), and whatever the record cannot hold exactly is carried
+// script (console_script.h), each line is matched against the rows of the
+// writer's own tables (config_index.h), its value is read strictly
+// (config_values.h), and whatever the record cannot hold exactly is carried
 // into the additional options. The comment blocks the writer puts before
 // each row tell the rows apart where a cvar alone does not, and show where
 // the writer left a value line out.
 #include "core/servercfg/config_import.h"
 
-#include <cfloat>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,406 +18,18 @@
 #include <utility>
 #include <vector>
 
-#include "core/common/number_text.h"
+#include "core/servercfg/config_index.h"
 #include "core/servercfg/config_tables.h"
-#include "core/servercfg/config_writer.h"
-#include "core/settings/flagged_list.h"
-#include "platform/platform.h"
+#include "core/servercfg/config_values.h"
+#include "core/servercfg/console_script.h"
+#include "platform/ascii.h"
 
 using namespace servercfg;
 
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-constexpr std::size_t kMaxTextLength = kSettingsTextSize - 1;
 constexpr std::size_t kLongestTitle = 256;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
-std::string_view Trim(std::string_view text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
-// A piece of the file as a report shows it: short, and without control
-// characters that would upset a console.
-std::string Quoted(std::string_view text) {
-    std::string out(text.substr(0, 40));
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    }
-    return "\"" + out + (text.size() > 40 ? "...\"" : "\"");
-}
-
-// ---- Lines as the console reads them ----
-
-struct Line {
-    std::string_view text;  // without its line end
-    bool innerBreak;        // ended by CR CR LF
-};
-
-// LF, CR LF and a lone CR each end a line. CR CR LF is what a line break
-// inside a value becomes on disk (a CR LF text written in text mode); it
-// ends a line too, and is marked so that such a value can be joined again.
-std::vector<Line> SplitLines(std::string_view bytes) {
-    std::vector<Line> lines;
-    const std::size_t size = bytes.size();
-    std::size_t start = 0, i = 0;
-    while (i < size) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
-        }
-        Line line{bytes.substr(start, i - start), false};
-        if (c == '\n') {
-            i += 1;
-        } else if (i + 2 < size && bytes[i + 1] == '\r' && bytes[i + 2] == '\n') {
-            line.innerBreak = true;
-            i += 3;
-        } else if (i + 1 < size && bytes[i + 1] == '\n') {
-            i += 2;
-        } else {
-            i += 1;
-        }
-        lines.push_back(line);
-        start = i;
-    }
-    if (start < size) lines.push_back(Line{bytes.substr(start), false});
-    return lines;
-}
-
-bool CommentAt(std::string_view s, std::size_t i) { return i + 1 < s.size() && s[i] == '/' && s[i + 1] == '/'; }
-
-std::size_t SkipBlanks(std::string_view s, std::size_t i) {
-    while (i < s.size() && IsBlank(s[i])) ++i;
-    return i;
-}
-
-// A word ends at a blank, a quote, a ';' (which separates commands) or a
-// comment.
-std::size_t WordEnd(std::string_view s, std::size_t i) {
-    while (i < s.size() && !IsBlank(s[i]) && s[i] != '"' && s[i] != ';' && !CommentAt(s, i)) ++i;
-    return i;
-}
-
-bool NothingAfter(std::string_view s, std::size_t i) {
-    i = SkipBlanks(s, i);
-    return i == s.size() || CommentAt(s, i);
-}
-
-struct Head {
-    enum Type { Blank, Comment, Command } type = Blank;
-    std::string_view word;  // the first word
-    std::string_view name;  // what the line sets or runs: the word after "set", or the first word
-    bool setForm = false;
-    std::size_t valueAt = 0;  // where the value may begin
-};
-
-Head ReadHead(std::string_view s) {
-    Head head;
-    std::size_t i = SkipBlanks(s, 0);
-    if (i == s.size()) return head;
-    if (CommentAt(s, i)) {
-        head.type = Head::Comment;
-        return head;
-    }
-    head.type = Head::Command;
-    std::size_t end = WordEnd(s, i);
-    head.word = head.name = s.substr(i, end - i);
-    if (Lower(head.word) == "set") {
-        const std::size_t at = SkipBlanks(s, end);
-        end = WordEnd(s, at);
-        head.setForm = true;
-        head.name = s.substr(at, end - at);
-    }
-    head.valueAt = end;
-    return head;
-}
-
-// The one value of a setting line. A quoted value runs to the last quote of
-// the line: the writer puts texts between quotes as they are, quotes
-// included. An unquoted value is one word. Only blanks or a comment may
-// follow.
-bool ParseValue(std::string_view s, std::size_t i, std::string& value, std::string& why) {
-    i = SkipBlanks(s, i);
-    if (i == s.size() || CommentAt(s, i)) {
-        why = "no value";
-        return false;
-    }
-    std::size_t end;
-    if (s[i] == '"') {
-        const std::size_t close = s.rfind('"');
-        if (close == i) {
-            why = "no closing quote";
-            return false;
-        }
-        value.assign(s.substr(i + 1, close - i - 1));
-        end = close + 1;
-    } else {
-        end = WordEnd(s, i);
-        value.assign(s.substr(i, end - i));
-    }
-    if (!NothingAfter(s, end)) {
-        const std::size_t next = SkipBlanks(s, end);
-        why = value.empty() || s[next] == ';' ? "more than one command on the line" : "more than one value";
-        return false;
-    }
-    return true;
-}
-
-// Whether a quoted value opened on an earlier line can close on `s`.
-bool ClosesValue(std::string_view s) {
-    const std::size_t close = s.rfind('"');
-    return close != std::string_view::npos && NothingAfter(s, close + 1);
-}
-
-// ---- Numbers, read strictly: a value the record would hold differently is
-// not applied ----
-
-bool IsWholeNumberText(const std::string& text) {
-    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
-    if (i == text.size()) return false;
-    for (; i < text.size(); ++i) {
-        if (!IsDigitChar(text[i])) return false;
-    }
-    return true;
-}
-
-bool IsDecimalText(const std::string& text) {
-    std::size_t i = 0, digits = 0;
-    const std::size_t n = text.size();
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    while (i < n && IsDigitChar(text[i])) ++i, ++digits;
-    if (i < n && text[i] == '.') {
-        ++i;
-        while (i < n && IsDigitChar(text[i])) ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-        std::size_t exponent = 0;
-        while (i < n && IsDigitChar(text[i])) ++i, ++exponent;
-        if (exponent == 0) return false;
-    }
-    return i == n;
-}
-
-bool ReadWhole(const std::string& value, const std::string& name, std::int32_t& out, std::string& why) {
-    if (!IsWholeNumberText(value)) {
-        why = name + ": " + Quoted(value) + " is not a whole number";
-        return false;
-    }
-    bool inRange = false;
-    const std::uint32_t bits = ParseIntegerText(value.c_str(), true, &inRange);
-    if (!inRange) {
-        why = name + ": " + Quoted(value) + " is beyond the range of a 32-bit number";
-        return false;
-    }
-    out = static_cast<std::int32_t>(bits);
-    return true;
-}
-
-bool ReadFlag(const std::string& value, const std::string& name, bool& out, std::string& why) {
-    std::int32_t number = 0;
-    if (!ReadWhole(value, name, number, why)) return false;
-    if (number != 0 && number != 1) {
-        why = name + ": " + Quoted(value) + " is not 0 or 1";
-        return false;
-    }
-    out = number == 1;
-    return true;
-}
-
-bool ReadDecimal(const std::string& value, const std::string& name, float& out, std::string& why) {
-    if (!IsDecimalText(value)) {
-        why = name + ": " + Quoted(value) + " is not a decimal number";
-        return false;
-    }
-    // Up to half a step beyond the largest float a float still rounds to it.
-    static const double limit = static_cast<double>(FLT_MAX) + std::ldexp(1.0, 103);
-    const double number = ParseFloatText(value.c_str());
-    if (!(std::fabs(number) < limit)) {
-        why = name + ": " + Quoted(value) + " is beyond the range of a float";
-        return false;
-    }
-    out = NarrowToFloat(number);
-    return true;
-}
-
-bool ReadText(const std::string& value, const std::string& name, char (&out)[kSettingsTextSize], std::string& why) {
-    if (value.size() > kMaxTextLength) {
-        why = name + ": the text is longer than 4095 characters";
-        return false;
-    }
-    if (value.find('\0') != std::string::npos) {
-        why = name + ": the text holds a NUL byte";
-        return false;
-    }
-    std::memcpy(out, value.c_str(), value.size() + 1);
-    return true;
-}
-
-// ---- The writer's tables as the reader needs them ----
-
-enum class Target : std::uint8_t { Row, StartMap, Rotation, DeathmatchFlags };
-
-// One name a line may set.
-struct Use {
-    std::string name;  // as the writer spells it
-    Target target = Target::Row;
-    const ConfigEntry* entry = nullptr;  // for a row
-    bool commandOnly = false;            // "map" is a command: never after "set"
-};
-
-// The first line of a comment block the writer puts before an entry.
-struct Title {
-    Target target = Target::Row;
-    const ConfigEntry* entry = nullptr;
-    std::vector<std::string> following;  // the block's lines after it
-};
-
-// A choice whose texts are whole value lines (the skins): per index, the
-// names and values those lines set.
-using LineChoice = std::vector<std::pair<std::string, std::string>>;
-
-struct Index {
-    std::vector<Use> uses;  // in the file's order
-    std::unordered_map<std::string, std::vector<std::size_t>> usesByName;  // lower-case name
-    std::vector<Title> titles;
-    std::unordered_map<std::string, std::size_t> titleByText;
-    std::vector<const ConfigEntry*> rows;  // in the file's order
-    const ConfigEntry* additionalOptions = nullptr;
-    std::unordered_map<const ConfigEntry*, std::vector<LineChoice>> lineChoices;
-};
-
-// The name a value line's format sets: "set NAME %d\n" and "NAME \"%s\"\n"
-// give NAME; a format that is only a conversion gives "".
-std::string FormatName(std::string_view format) {
-    if (!format.empty() && format.back() == '\n') format.remove_suffix(1);
-    const Head head = ReadHead(format);
-    if (head.type != Head::Command || head.name.empty() || head.name[0] == '%') return std::string();
-    return std::string(head.name);
-}
-
-std::vector<std::string_view> SplitAtNewlines(std::string_view text) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', start)) {
-        parts.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    if (start < text.size()) parts.push_back(text.substr(start));
-    return parts;
-}
-
-void AddUse(Index& index, Use use) {
-    index.usesByName[Lower(use.name)].push_back(index.uses.size());
-    index.uses.push_back(std::move(use));
-}
-
-void AddTitle(Index& index, const char* comment, Target target, const ConfigEntry* entry) {
-    const std::vector<std::string_view> lines = SplitAtNewlines(comment);
-    std::size_t first = 0;
-    while (first < lines.size() && Trim(lines[first]).empty()) ++first;
-    if (first == lines.size()) return;
-    Title title{target, entry, {}};
-    for (std::size_t k = first + 1; k < lines.size(); ++k) title.following.emplace_back(lines[k]);
-    index.titleByText.emplace(std::string(Trim(lines[first])), index.titles.size());
-    index.titles.push_back(std::move(title));
-}
-
-void AddRow(Index& index, const ConfigEntry& entry) {
-    index.rows.push_back(&entry);
-    AddTitle(index, entry.comment, Target::Row, &entry);
-    const std::string name = FormatName(entry.line);
-    if (!name.empty()) {
-        AddUse(index, Use{name, Target::Row, &entry});
-        if (entry.rule == Rule::HealthDrop) AddUse(index, Use{FormatName(kClassesHealthDropLine), Target::Row, &entry});
-        return;
-    }
-    if (entry.rule != Rule::Choice) {
-        index.additionalOptions = &entry;  // free text between its comment and the next
-        return;
-    }
-    std::vector<LineChoice>& choices = index.lineChoices[&entry];
-    choices.resize(entry.choices.count);
-    std::unordered_set<std::string> named;
-    for (std::size_t i = 0; i < entry.choices.count; ++i) {
-        if (entry.choices.texts[i] == nullptr) continue;
-        for (std::string_view line : SplitAtNewlines(entry.choices.texts[i])) {
-            const Head head = ReadHead(line);
-            std::string value, why;
-            ParseValue(line, head.valueAt, value, why);
-            choices[i].emplace_back(Lower(head.name), value);
-            if (named.insert(Lower(head.name)).second) AddUse(index, Use{std::string(head.name), Target::Row, &entry});
-        }
-    }
-}
-
-const Index& ConfigIndex() {
-    static const Index index = [] {
-        Index built;
-        for (std::size_t t = 0; t < kEntryTableCount; ++t) {
-            if (t == kEntryTablesBeforeMapLines) {
-                AddTitle(built, kStartMapComment, Target::StartMap, nullptr);
-                AddUse(built, Use{FormatName(kStartMapLine), Target::StartMap, nullptr, true});
-                AddTitle(built, kRotationComment, Target::Rotation, nullptr);
-                AddUse(built, Use{FormatName(kRotationLine), Target::Rotation});
-            }
-            const EntryTable table = EntryTableAt(t);
-            for (std::size_t k = 0; k < table.count; ++k) AddRow(built, table.entries[k]);
-        }
-        AddTitle(built, kDeathmatchComment, Target::DeathmatchFlags, nullptr);
-        AddUse(built, Use{FormatName(kDeathmatchLine), Target::DeathmatchFlags});
-        return built;
-    }();
-    return index;
-}
-
-// The names of the value lines that server.cfg, as the writer renders
-// `settings`, holds after the additional options: a carried line that sets
-// one of them is overruled there.
-std::unordered_set<std::string> NamesWrittenAfterOptions(const ServerSettings& settings) {
-    const Index& index = ConfigIndex();
-    std::string text;
-    bool after = false;
-    for (std::size_t t = 0; t < kEntryTableCount; ++t) {
-        if (t == kEntryTablesBeforeMapLines) WriteMapSection(text, settings);
-        const EntryTable table = EntryTableAt(t);
-        for (std::size_t k = 0; k < table.count; ++k) {
-            if (after) WriteEntry(text, settings, table.entries[k]);
-            if (&table.entries[k] == index.additionalOptions) after = true;
-        }
-    }
-    WriteDeathmatchFlags(text, settings);
-    std::unordered_set<std::string> names;
-    const std::string_view view(text);
-    std::size_t start = 0;
-    while (start < view.size()) {
-        std::size_t end = view.find('\n', start);
-        if (end == std::string_view::npos) end = view.size();
-        // After a CR LF of a text the line continues that text.
-        const bool continues = start >= 2 && view[start - 2] == '\r';
-        const Head head = ReadHead(view.substr(start, end - start));
-        if (!continues && head.type == Head::Command) names.insert(Lower(head.name));
-        start = end + 1;
-    }
-    return names;
-}
-
-// ---- The import ----
 
 enum class ItemKind : std::uint8_t { Comment, Setting, Unknown, Options };
 
@@ -440,7 +51,7 @@ struct Item {
 class Importer {
 public:
     Importer(std::string_view bytes, ServerSettings& settings, ImportReport& report)
-        : index_(ConfigIndex()), lines_(SplitLines(bytes)), settings_(settings), report_(report) {}
+        : index_(TheConfigIndex()), lines_(SplitScriptLines(bytes)), settings_(settings), report_(report) {}
 
     void Run() {
         Scan();
@@ -527,7 +138,7 @@ private:
     // the rows that share a cvar apart), otherwise the last row of the file
     // that names it, the one whose value the server keeps.
     std::size_t FindUse(const Head& head, std::size_t awaited) const {
-        const auto found = index_.usesByName.find(Lower(head.name));
+        const auto found = index_.usesByName.find(ascii::Lowered(head.name));
         if (head.name.empty() || found == index_.usesByName.end()) return kNone;
         std::size_t use = found->second.back();
         if (awaited != kNone) {
@@ -722,7 +333,7 @@ private:
                 FormatName(WritesClassesHealthDrop(settings_) ? kClassesHealthDropLine : use.entry->line);
             Item& item = items_[last_[u]];
             std::string why = item.why;
-            if (Lower(use.name) != Lower(written)) {
+            if (!ascii::EqualNoCase(use.name, written)) {
                 Carry(item, use.name + ": with this game type and classes setting server.cfg writes Health Drop as " +
                                 written);
             } else if (!item.parsed || !ApplyRow(*use.entry, use.name, item.value, why)) {
@@ -743,7 +354,7 @@ private:
                 const Item& item = items_[last_[u]];
                 found.push_back(last_[u]);
                 allParsed = allParsed && item.parsed;
-                values[Lower(index_.uses[u].name)] = item.value;
+                values[ascii::Lowered(index_.uses[u].name)] = item.value;
             }
             if (found.empty()) continue;
             std::size_t chosen = kNone;
@@ -799,54 +410,6 @@ private:
         } else {
             Carry(item, (item.parsed ? NameOf(item) + ": " + why : why) + "; the map rotation is left empty");
         }
-    }
-
-    // The rotation text whose sv_maplist value `value` is, for the game
-    // type's prefix: BuildMapListValue read backwards.
-    static bool ReadRotation(const std::string& value, const char* prefix, std::string& rotation, std::string& why) {
-        if (value.empty() || value.back() != ';') {
-            why = "the list does not end with \";\"";
-            return false;
-        }
-        if (value.find('\0') != std::string::npos) {
-            why = "the list holds a NUL byte";
-            return false;
-        }
-        std::vector<std::pair<std::string_view, bool>> maps;
-        const std::string_view list(value);
-        for (std::size_t start = 0; start < list.size();) {
-            const std::size_t end = list.find(';', start);
-            std::string_view element = list.substr(start, end - start);
-            start = end + 1;
-            if (element == kTeamSwapMark) {
-                if (maps.empty() || maps.back().second) {
-                    why = "a TeamSwap mark without a map before it";
-                    return false;
-                }
-                maps.back().second = true;
-                continue;
-            }
-            if (prefix != nullptr) {
-                const std::size_t length = std::strlen(prefix);
-                if (element.size() <= length || element.compare(0, length, prefix) != 0 || element[length] != ' ') {
-                    why = "a map without the game type's number " + std::string(prefix) + " before it";
-                    return false;
-                }
-                element.remove_prefix(length + 1);
-            }
-            if (element.empty() || element.find(' ') != std::string_view::npos) {
-                why = "a map name that is empty or holds a blank";
-                return false;
-            }
-            maps.emplace_back(element, false);
-        }
-        rotation.clear();
-        for (const auto& [map, swap] : maps) AppendFlaggedItem(rotation, std::string(map), swap);
-        if (rotation.size() > kMaxTextLength) {
-            why = "the rotation would be longer than 4095 characters";
-            return false;
-        }
-        return true;
     }
 
     void ResolveDeathmatchFlags() {
@@ -911,10 +474,10 @@ private:
         for (Item& item : items_) {
             if (item.kind != ItemKind::Setting || item.outcome != ImportReport::Kind::Carried) continue;
             if (!computed) {
-                later = NamesWrittenAfterOptions(settings_);
+                later = NamesWrittenAfterOptions(index_, settings_);
                 computed = true;
             }
-            if (later.count(Lower(NameOf(item)))) {
+            if (later.count(ascii::Lowered(NameOf(item)))) {
                 item.why += "; server.cfg sets " + NameOf(item) +
                             " again after the additional options, so the server will not keep this value";
             }
@@ -936,8 +499,8 @@ private:
         }
     }
 
-    const Index& index_;
-    const std::vector<Line> lines_;
+    const ConfigIndex& index_;
+    const std::vector<ScriptLine> lines_;
     ServerSettings& settings_;
     ImportReport& report_;
     std::vector<Item> items_;
@@ -975,12 +538,4 @@ std::vector<std::string> DescribeImport(const ImportReport& report) {
                   ", superseded " + std::to_string(report.superseded) + ", dropped " +
                   std::to_string(report.dropped) + ", comments and blank lines " + std::to_string(report.comments));
     return out;
-}
-
-bool BackUpSettingsFile(const std::string& path) {
-    if (!platform::PathExists(path.c_str())) return true;
-    std::string bytes;
-    if (!platform::ReadFileContents(path.c_str(), bytes)) return false;
-    const std::string backup = path + ".bak";
-    return platform::ReplaceFileContents(backup.c_str(), bytes.data(), bytes.size());
 }

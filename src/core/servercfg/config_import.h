@@ -52,7 +52,3 @@ ImportReport ImportServerConfig(const std::string& bytes, ServerSettings& settin
 // then the counts.
 std::vector<std::string> DescribeImport(const ImportReport& report);
 
-// Copies the file at `path` to `path` + ".bak" (replacing an older copy),
-// complete on disk before it returns, so that the file can then be
-// rewritten. True when it is copied or when there is no such file.
-bool BackUpSettingsFile(const std::string& path);

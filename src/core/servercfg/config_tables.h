@@ -1,8 +1,10 @@
-// The rows of server.cfg, shared by the writer and the importer. Each
-// section is a table of entries (comment block, value line, field, rule);
-// the map lines and the death match flags follow their own constants. The
-// writer renders these rows and the importer recognises a file by the very
-// same rows, so a row added or changed here is written and read alike.
+// The rows of server.cfg, shared by the writer, the importer and the check.
+// Most sections are a table of entries (comment block, value line, field,
+// rule); the map lines and the death match flags follow their own
+// constants. The writer renders these rows in the order ServerConfigSections
+// gives, and the importer recognises a file by the very same rows in the
+// same order, so a row added, changed or moved here is written and read
+// alike.
 #pragma once
 
 #include <cstddef>
@@ -43,14 +45,34 @@ struct DeathmatchFlag {
 struct EntryTable {
     const ConfigEntry* entries;
     std::size_t count;
+
+    const ConfigEntry* begin() const { return entries; }
+    const ConfigEntry* end() const { return entries + count; }
 };
 
-// The sections of rows in the file's order: Basic, Advanced, Advanced2,
-// Team, Limits, Weapons, Explosives. The map lines come between Limits and
-// Weapons, the death match flags after Explosives.
-constexpr std::size_t kEntryTableCount = 7;
-constexpr std::size_t kEntryTablesBeforeMapLines = 5;
-EntryTable EntryTableAt(std::size_t index);
+enum class SectionKind : std::uint8_t {
+    Entries,          // a table of rows
+    MapLines,         // the start map and the rotation, written only when there are maps
+    DeathmatchFlags,  // the flags' comment block and their mask
+};
+
+struct Section {
+    SectionKind kind;
+    EntryTable rows;  // Entries only
+};
+
+struct SectionList {
+    const Section* sections;
+    std::size_t count;
+
+    const Section* begin() const { return sections; }
+    const Section* end() const { return sections + count; }
+};
+
+// server.cfg's sections in the file's order: the Basic, Advanced,
+// Advanced2, Team and Limits rows, the map lines, the Weapons and
+// Explosives rows, the death match flags.
+SectionList ServerConfigSections();
 
 struct DeathmatchFlagTable {
     const DeathmatchFlag* flags;
@@ -79,5 +101,7 @@ const char* GameTypePrefix(std::int32_t gameType);
 void AppendLine(std::string& out, const char* format, const std::string& value);
 // Appends one entry, comment block and value lines, as the file holds it.
 void WriteEntry(std::string& out, const ServerSettings& settings, const ConfigEntry& entry);
+// Appends one section as the file holds it.
+void WriteSection(std::string& out, const ServerSettings& settings, const Section& section);
 
 }  // namespace servercfg

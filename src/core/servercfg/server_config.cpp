@@ -453,13 +453,16 @@ const char* GameTypePrefix(std::int32_t gameType) {
     return gameType >= 0 && static_cast<std::size_t>(gameType) < count ? kGameTypeNumbers[gameType] : nullptr;
 }
 
-EntryTable EntryTableAt(std::size_t index) {
-#define TABLE(entries) EntryTable{entries, sizeof(entries) / sizeof(entries[0])}
-    static const EntryTable tables[kEntryTableCount] = {
-        TABLE(kBasicEntries), TABLE(kAdvancedEntries), TABLE(kAdvanced2Entries), TABLE(kTeamEntries),
-        TABLE(kLimitsEntries), TABLE(kWeaponsEntries), TABLE(kExplosivesEntries)};
-#undef TABLE
-    return index < kEntryTableCount ? tables[index] : EntryTable{nullptr, 0};
+SectionList ServerConfigSections() {
+#define ROWS(entries) Section{SectionKind::Entries, EntryTable{entries, sizeof(entries) / sizeof(entries[0])}}
+    static constexpr Section sections[] = {
+        ROWS(kBasicEntries),  ROWS(kAdvancedEntries), ROWS(kAdvanced2Entries), ROWS(kTeamEntries),
+        ROWS(kLimitsEntries), Section{SectionKind::MapLines, {}},
+        ROWS(kWeaponsEntries), ROWS(kExplosivesEntries),
+        Section{SectionKind::DeathmatchFlags, {}},
+    };
+#undef ROWS
+    return SectionList{sections, sizeof sections / sizeof sections[0]};
 }
 
 DeathmatchFlagTable DeathmatchFlagRows() {
@@ -551,18 +554,28 @@ std::string ToTextModeBytes(const std::string& text) {
     return bytes;
 }
 
+namespace servercfg {
+
+void WriteSection(std::string& out, const ServerSettings& settings, const Section& section) {
+    switch (section.kind) {
+        case SectionKind::Entries:
+            for (const ConfigEntry& entry : section.rows) WriteEntry(out, settings, entry);
+            break;
+        case SectionKind::MapLines:
+            WriteMapSection(out, settings);
+            break;
+        case SectionKind::DeathmatchFlags:
+            WriteDeathmatchFlags(out, settings);
+            break;
+    }
+}
+
+}  // namespace servercfg
+
 std::string BuildServerConfig(const ServerSettings& settings) {
     std::string text;
     text.reserve(24 * 1024);
-    WriteBasicSection(text, settings);
-    WriteAdvancedSection(text, settings);
-    WriteAdvanced2Section(text, settings);
-    WriteTeamSection(text, settings);
-    WriteLimitsSection(text, settings);
-    WriteMapSection(text, settings);
-    WriteWeaponsSection(text, settings);
-    WriteExplosivesSection(text, settings);
-    WriteDeathmatchFlags(text, settings);
+    for (const Section& section : ServerConfigSections()) WriteSection(text, settings, section);
     return ToTextModeBytes(text);
 }
 

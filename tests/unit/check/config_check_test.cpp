@@ -2,6 +2,7 @@
 // change below gives exactly its own finding.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -95,6 +96,30 @@ TEST_F(ConfigCheck, ASemicolonSplitsARotationEntry) {
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].severity, FindingSeverity::Warning);
     EXPECT_NE(findings[0].message.find("holds a ';'"), std::string::npos);
+}
+
+// The server folds A-Z alone in map names, so the findings are the C
+// locale's under any locale: one that folds more ('I' to a dotless i in
+// Turkish, accented capitals in Latin-1 and Windows-1252) must not make two
+// maps one or one map two. Locales the machine lacks are skipped.
+TEST_F(ConfigCheck, MapNamesFoldAToZAloneWhateverTheLocale) {
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    folder_.WriteFile("game\\mainmp\\maps\\dm\\island.bsp");
+    folder_.WriteArchive("game\\mainmp\\accents.rez", {"maps/dm/\xE0lpha.bsp"});
+    SetText(settings_.MapRotationList, "dm/ISLAND 0 MAPS/DM/Alpha.BSP 0 dm/\xC0lpha 1 ");
+    WriteServerCfg();
+    std::setlocale(LC_CTYPE, "C");
+    const std::vector<Finding> inC = Check();
+    ASSERT_EQ(inC.size(), 1u);
+    EXPECT_NE(inC[0].message.find("\"dm/\xC0lpha\" is not installed"), std::string::npos) << inC[0].message;
+    for (const char* name : {"tr_TR.ISO-8859-9", "tr_TR.UTF-8", "Turkish_Turkey.1254", "de_DE.ISO-8859-1",
+                             "French_France.1252"}) {
+        if (std::setlocale(LC_CTYPE, name) == nullptr) continue;
+        const std::vector<Finding> findings = Check();
+        ASSERT_EQ(findings.size(), inC.size()) << name;
+        EXPECT_EQ(findings[0].message, inC[0].message) << name;
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "core/servercfg/config_import.h"
 #include "core/servercfg/config_writer.h"
 #include "core/settings/flagged_list.h"
+#include "core/settings/settings_backup.h"
 #include "core/settings/settings_file.h"
 #include "test_support.h"
 
