@@ -32,6 +32,7 @@
 // session the file is read at most once and written at most once. A write
 // replaces the file through a temporary one beside it, so a failed write
 // leaves the old file whole.
+#include "platform/ascii.h"
 #include "platform/platform.h"
 #include "platform/common.h"
 #include "platform/posix/code_page.h"
@@ -625,9 +626,10 @@ enum class Loaded { Ok, Missing, Failed };
 
 // Reads and parses the file. Missing: no such file in an existing folder
 // (the profile functions then take it as empty); Failed: it cannot be read.
-Loaded Load(const std::string& host, std::unique_ptr<Profile>& out, unsigned long& error) {
-    const int fd = detail::OpenRegularFile(host, error);
-    if (fd < 0) return error == detail::kErrorFileNotFound ? Loaded::Missing : Loaded::Failed;
+Loaded Load(const std::string& host, std::unique_ptr<Profile>& out, detail::HostError& error) {
+    const detail::FileHandle file = detail::OpenRegularFile(host, error);
+    if (!file.IsOpen()) return error.code == detail::kErrorFileNotFound ? Loaded::Missing : Loaded::Failed;
+    const int fd = detail::Descriptor(file);
     struct stat info;
     std::string bytes;
     bool ok = fstat(fd, &info) == 0;
@@ -644,7 +646,6 @@ Loaded Load(const std::string& host, std::unique_ptr<Profile>& out, unsigned lon
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
-    close(fd);
     if (!ok) return Loaded::Failed;
     bytes.resize(got);
 
@@ -669,14 +670,14 @@ std::string WriteTarget(const std::string& host) {
 
 // What opening the file for writing would say (it fails for a missing
 // folder, a folder or other non-file, a file or folder we may not write).
-bool CanWrite(const std::string& host, unsigned long& error) {
+bool CanWrite(const std::string& host, detail::HostError& error) {
     const std::string target = WriteTarget(host);
     const std::string::size_type slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     struct stat info;
     if (stat(target.c_str(), &info) == 0) {
         if (!S_ISREG(info.st_mode)) {
-            error = detail::kErrorAccessDenied;
+            error = detail::HostError{detail::kErrorAccessDenied, S_ISDIR(info.st_mode) ? EISDIR : EACCES};
             return false;
         }
         const int fd = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
@@ -687,7 +688,7 @@ bool CanWrite(const std::string& host, unsigned long& error) {
         close(fd);
     } else if (errno == ENOENT) {
         if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-            error = detail::kErrorPathNotFound;
+            error = detail::HostError{detail::kErrorPathNotFound, stat(folder.c_str(), &info) != 0 ? ENOENT : ENOTDIR};
             return false;
         }
     } else {
@@ -696,15 +697,25 @@ bool CanWrite(const std::string& host, unsigned long& error) {
     }
     // The new file is made beside the old one.
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = detail::kErrorAccessDenied;
+        error = detail::HostError{detail::kErrorAccessDenied, errno == EROFS ? EROFS : EACCES};
         return false;
     }
     return true;
 }
 
-bool Flush(const std::string& host, Profile& profile, unsigned long& error) {
+bool Flush(const std::string& host, Profile& profile, detail::HostError& error) {
     const std::string bytes = profile.pending ? profile.pendingBytes : FileBytes(profile);
-    if (!detail::ReplaceHostFile(WriteTarget(host), bytes.data(), bytes.size(), true, false, error)) return false;
+    // A new file beside the old one, with its permissions, which replaces it
+    // once complete: a failed write leaves the old file whole.
+    ReplacingFile file;
+    detail::ReplacingFileAccess::UseHostPaths(file);
+    detail::ReplacingFileAccess::KeepMode(file);
+    detail::ReplacingFileAccess::SetInjectable(file, false);
+    if (!file.Open(WriteTarget(host).c_str(), TemporaryName::Fixed) || !file.Write(bytes.data(), bytes.size()) ||
+        !file.Commit(true)) {
+        error = detail::LastHostError();
+        return false;
+    }
     profile.changed = false;
     profile.identified = false;
     return true;
@@ -716,6 +727,7 @@ std::mutex g_lock;
 
 struct Kept {
     std::string host;
+    std::string path;  // as the caller named it, for the errors
     std::unique_ptr<Profile> profile;
 };
 Kept g_cache;             // the last file read outside a session
@@ -739,7 +751,7 @@ bool InSession(const std::string& host) { return g_sessionDepth > 0 && g_session
 
 // The parsed file for a call: the session's, the kept one or a new reading.
 // With `create`, a missing file gives an empty profile to write into.
-Loaded Acquire(const std::string& host, bool create, Profile*& profile, unsigned long& error) {
+Loaded Acquire(const std::string& host, bool create, Profile*& profile, detail::HostError& error) {
     Kept& slot = InSession(host) ? g_session : g_cache;
     if (slot.profile && slot.host == host && (&slot == &g_session || StillValid(host, *slot.profile))) {
         profile = slot.profile.get();
@@ -760,10 +772,10 @@ void Forget(const std::string& host) {
 
 // A file too large to hold is one that cannot be read (Wine would take it
 // for an empty one, and a write would then replace it with its one key).
-void OutOfMemory(const std::string& host) {
+void OutOfMemory(const std::string& host, const char* path) {
     Forget(host);
     if (InSession(host)) g_session.profile.reset();
-    SetLastErrorCode(detail::kErrorOutOfMemory);
+    detail::SetLastError(detail::HostError{detail::kErrorOutOfMemory, ENOMEM}, path);
 }
 
 // lstrcpynA with the quote rule of the profile functions: one pair of
@@ -813,14 +825,18 @@ unsigned long ReadProfileString(const char* section, const char* key, const char
     std::lock_guard<std::mutex> guard(g_lock);
     const std::string host = HostPath(path);
     Profile* profile = nullptr;
-    unsigned long error = 0;
+    detail::HostError error;
     try {
         const Loaded loaded = Acquire(host, false, profile, error);
         if (loaded == Loaded::Failed) {
-            SetLastErrorCode(error);
+            detail::SetLastError(error, path);
             return CopyValue(fallback, false, false, buffer, size);
         }
-        SetLastErrorCode(loaded == Loaded::Missing ? detail::kErrorFileNotFound : 0);
+        if (loaded == Loaded::Missing) {
+            detail::SetLastError(error, path);
+        } else {
+            SetLastErrorCode(0);
+        }
         // Listing sections (no section) or keys (no key) is not offered.
         if (profile != nullptr && section != nullptr && key != nullptr) {
             Settle(*profile);
@@ -833,7 +849,7 @@ unsigned long ReadProfileString(const char* section, const char* key, const char
             }
         }
     } catch (const std::bad_alloc&) {
-        OutOfMemory(host);
+        OutOfMemory(host, path);
         return CopyValue(fallback, false, false, buffer, size);
     }
     return CopyValue(fallback, false, true, buffer, size);
@@ -849,15 +865,15 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
         SetLastErrorCode(detail::kErrorFileNotFound);
         return false;
     }
-    unsigned long error = 0;
+    detail::HostError error;
     Profile* profile = nullptr;
     bool ok = false;
     try {
-        // Within a session nothing writes the file before the end, so one look
-    // at whether it can be written serves every key.
-    const bool known = InSession(host) && g_sessionCanWrite;
-    if (!(known || CanWrite(host, error)) || Acquire(host, true, profile, error) != Loaded::Ok) {
-            SetLastErrorCode(error);
+        // Within a session nothing writes the file before the end, so one
+        // look at whether it can be written serves every key.
+        const bool known = InSession(host) && g_sessionCanWrite;
+        if (!(known || CanWrite(host, error)) || Acquire(host, true, profile, error) != Loaded::Ok) {
+            detail::SetLastError(error, path);
             return false;
         }
         Settle(*profile);
@@ -874,12 +890,12 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
         if (InSession(host) || !profile->changed) return true;
         ok = Flush(host, *profile, error);
     } catch (const std::bad_alloc&) {
-        OutOfMemory(host);
+        OutOfMemory(host, path);
         return false;
     }
     // Read again next time, as Wine does with a file it has just written.
     Forget(host);
-    if (!ok) SetLastErrorCode(error);
+    if (!ok) detail::SetLastError(error, path);
     return ok;
 }
 
@@ -890,6 +906,7 @@ ProfileSession::ProfileSession(const char* path) {
     if (g_sessionDepth > 0 && g_session.host != host) return;
     if (g_sessionDepth++ == 0) {
         g_session.host = host;
+        g_session.path = path;
         g_session.profile.reset();
         g_sessionCanWrite = false;
         if (g_cache.host == host && g_cache.profile && StillValid(host, *g_cache.profile)) {
@@ -903,15 +920,15 @@ bool ProfileSession::Commit() {
     if (!active_) return true;
     std::lock_guard<std::mutex> guard(g_lock);
     if (!g_session.profile || !g_session.profile->changed) return true;
-    unsigned long error = 0;
+    detail::HostError error;
     try {
         if (Flush(g_session.host, *g_session.profile, error)) return true;
     } catch (const std::bad_alloc&) {
-        OutOfMemory(g_session.host);
+        OutOfMemory(g_session.host, g_session.path.c_str());
         return false;
     }
     g_session.profile.reset();  // the file is as it was; so is what is read next
-    SetLastErrorCode(error);
+    detail::SetLastError(error, g_session.path.c_str());
     return false;
 }
 
