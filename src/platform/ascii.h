@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace ascii {
 
@@ -16,7 +17,7 @@ inline std::string Lowered(std::string text) {
 }
 
 // Whether two texts are equal when A-Z and a-z count as one.
-inline bool EqualNoCase(const std::string& a, const std::string& b) {
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (ToLower(a[i]) != ToLower(b[i])) return false;
