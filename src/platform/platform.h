@@ -186,6 +186,7 @@ public:
 
     // Shared read access, existing files only. `sequentialScan` tells the
     // system the file will be read front to back (FILE_FLAG_SEQUENTIAL_SCAN).
+    // False, with the reason in LastError(), when it cannot be opened.
     bool Open(const char* path, bool sequentialScan = false);
     void Close();
     bool IsOpen() const;
@@ -193,7 +194,7 @@ public:
     std::uint64_t Size() const;
     bool Seek(std::uint64_t offset);
     // Reads up to `count` bytes at the current position; `got` receives how
-    // many arrived. False on an error of the read itself.
+    // many arrived. False on an error of the read itself (LastError()).
     bool Read(void* buffer, std::size_t count, std::size_t& got);
 
 private:
@@ -227,7 +228,8 @@ private:
 // ---- Writing a file in pieces that replaces another only when complete ----
 // The bytes go to a temporary file beside `path`, which Commit renames to
 // `path`; until then `path` stays as it was, and a file never committed is
-// removed when the object goes. Failures leave the reason in LastErrorCode().
+// removed when the object goes. Failures leave the reason in LastError(),
+// which names the target.
 enum class TemporaryName {
     Fixed,  // `path`.tmp, whatever an earlier run left there replaced (not written through)
     Fresh,  // a name beside `path` that no file has: nothing that was there is touched
