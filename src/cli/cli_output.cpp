@@ -3,14 +3,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "platform/console.h"
 #include "platform/platform.h"
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 void Say(const std::string& line) { std::cerr << "servolt-cli: " << line << std::endl; }
 
@@ -33,26 +27,12 @@ std::string ShownName(const std::string& name) {
 
 void WriteBinaryToStdout(const void* bytes, std::size_t size) {
     std::cout.flush();
-#if defined(_WIN32)
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    platform::SetStandardOutputBinary();
     std::fwrite(bytes, 1, size, stdout);
     std::fflush(stdout);
 }
 
-namespace {
-
-bool StderrIsTerminal() {
-#if defined(_WIN32)
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
-}
-
-}  // namespace
-
-ProgressLine::ProgressLine(const char* doing) : doing_(doing), shown_(StderrIsTerminal()) {}
+ProgressLine::ProgressLine(const char* doing) : doing_(doing), shown_(platform::StandardErrorIsTerminal()) {}
 
 void ProgressLine::Update(const ArchiveProgress& progress) {
     if (!shown_) return;

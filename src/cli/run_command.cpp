@@ -17,24 +17,16 @@
 #include "core/settings/server_settings.h"
 #include "core/supervise/restart_policy.h"
 #include "core/supervise/run_log.h"
+#include "platform/console.h"
 #include "platform/platform.h"
 #include "platform/process.h"
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
 constexpr int kExitCrashLoop = 1;
 constexpr double kBytesPerMB = 1024.0 * 1024.0;
 
-#if defined(_WIN32)
-const char* const kDefaultLauncher = "";
-#else
-const char* const kDefaultLauncher = "wine";
-#endif
+const char* const kDefaultLauncher = platform::WindowsProgramLauncher();
 
 
 std::int64_t NowMs() {
@@ -236,11 +228,8 @@ int RunServer(const CliPlaces& places, const RunOptions& options, const std::fun
         }
     }
 
-#if defined(_WIN32)
     // The server's bytes go on as they came; text mode would add CRs.
-    std::fflush(stdout);
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    platform::SetStandardOutputBinary();
     platform::CatchStopRequests();
     Events events(options.log.empty() ? nullptr : &log, ShownPath(options.log));
     const platform::OutputSink forward = [&events](const char* data, std::size_t size) { events.Output(data, size); };

@@ -58,17 +58,22 @@ bool WriteNewFile(const char* path, const void* data, std::size_t size, bool rep
     return file.Open(path, TemporaryName::Fresh) && file.Write(data, size) && file.Commit(replace);
 }
 
+bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
+    ReplacingFile file;
+    // The small files of the settings are failed block by block in the tests.
+    detail::ReplacingFileAccess::SetBlockSize(file, ReplaceWriteBlockSize);
+    return file.Open(path, TemporaryName::Fixed) && file.Write(data, size) && file.Commit(true);
+}
+
 std::string Error::Describe() const { return path.empty() ? text : path + ": " + text; }
 
 Error LastError(const std::string& path) {
-    Error error;
-    error.code = LastErrorCode();
-    error.text = SystemErrorText(error.code);
+    Error error = detail::LastSystemError();
     while (!error.text.empty() && (error.text.back() == '\n' || error.text.back() == '\r' ||
                                    error.text.back() == ' ' || error.text.back() == '.'))
         error.text.pop_back();
     if (error.text.empty()) error.text = "error " + std::to_string(error.code);
-    error.path = path;
+    if (!path.empty()) error.path = path;
     return error;
 }
 

@@ -2,6 +2,7 @@
 // shared code, and the shared test state it consults.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/platform.h"
@@ -14,11 +15,18 @@ bool QuerySystemDocumentsFolder(std::string& folder);
 // True when the block write being made now is the one a test asked to fail.
 bool InjectedWriteFailure();
 
-#if !defined(_WIN32)
-// Sets LastErrorCode() to the Windows code for an errno of a call on
-// `hostPath` (a missing folder on the way gives "path not found").
-void SetLastErrorFromErrno(int error, const std::string& hostPath);
-#endif
+// The last failure as this implementation recorded it: code, the system's
+// text (still with its line break or full stop, if any) and path.
+Error LastSystemError();
+
+// Sets the knobs of a ReplacingFile that only the platform's whole-file
+// writers turn.
+struct ReplacingFileAccess {
+    static void SetBlockSize(ReplacingFile& file, std::size_t block) { file.block_ = block; }
+    static void SetInjectable(ReplacingFile& file, bool injectable) { file.injectable_ = injectable; }
+    static void KeepMode(ReplacingFile& file) { file.keepMode_ = true; }
+    static void UseHostPaths(ReplacingFile& file) { file.hostPaths_ = true; }
+};
 
 // Windows error codes that both implementations report.
 constexpr unsigned long kErrorFileNotFound = 2;

@@ -17,6 +17,46 @@
 
 namespace platform {
 
+class ReplacingFile;
+
+namespace detail {
+// An open file of the system, closed when it goes: a HANDLE on Windows, a
+// descriptor elsewhere; -1 (INVALID_HANDLE_VALUE) when none.
+class FileHandle {
+public:
+    FileHandle() = default;
+    explicit FileHandle(std::intptr_t value) : value_(value) {}
+    ~FileHandle() { Close(); }
+    FileHandle(FileHandle&& other) noexcept : value_(other.Release()) {}
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        if (this != &other) {
+            Close();
+            value_ = other.Release();
+        }
+        return *this;
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool IsOpen() const { return value_ != -1; }
+    std::intptr_t Value() const { return value_; }
+    std::intptr_t Release() {
+        const std::intptr_t value = value_;
+        value_ = -1;
+        return value;
+    }
+    // False when the system reported an error closing it (the reason is
+    // then in errno, or GetLastError on Windows); it is closed either way.
+    bool Close();
+
+private:
+    std::intptr_t value_ = -1;
+};
+
+// How the platform's own whole-file writers use a ReplacingFile.
+struct ReplacingFileAccess;
+}  // namespace detail
+
 // ---- Profile (INI) files ------------------------------------------------
 // Same contract as GetPrivateProfileStringA: the value cut to size - 1
 // characters, NUL-terminated; the default when the file, section or key is
@@ -59,13 +99,19 @@ struct Error {
     // "path: text", or the text alone when no path is known.
     std::string Describe() const;
 };
-// The error of the last failed call of this interface, for `path`.
+// The error of the last failed call of this interface on this thread, as
+// the system reported it when the call failed: on POSIX the errno's own
+// text ("Permission denied"), on Windows FormatMessageA's. Its path is the
+// one that call was given (for a rename, the file renamed), or `path` when
+// one is named here. A code set with SetLastErrorCode has no path, and on
+// POSIX the text of the errno that stands for it.
 Error LastError(const std::string& path = std::string());
 
 unsigned long LastErrorCode();
 void SetLastErrorCode(unsigned long code);
-// The system's own text for an error code (FormatMessageA); empty when the
-// system has none.
+// The text Windows gives for an error code (FormatMessageA; on POSIX the
+// one Wine gives, as the window's boxes show it), line break included;
+// empty when the system has none.
 std::string SystemErrorText(unsigned long code);
 
 // ---- Folders and files ---------------------------------------------------
@@ -81,10 +127,11 @@ bool CreateFolder(const char* path);
 // Whether the file can be opened for reading (fopen "rb").
 bool CanOpenForReading(const char* path);
 
-// Writes the whole file in binary: the bytes go to a temporary file in the
-// same folder, which replaces `path` only once it is complete and closed. On
-// any failure the previous file is left untouched, the temporary removed and
-// false returned (LastErrorCode() tells why).
+// Writes the whole file in binary through a ReplacingFile with the fixed
+// temporary name: the bytes go to `path`.tmp, which replaces `path` only once
+// it is complete and closed. On any failure the previous file is left
+// untouched, the temporary removed and false returned (LastError() tells
+// why).
 bool ReplaceFileContents(const char* path, const void* data, std::size_t size);
 
 // What a path names, the last part not followed: a link (a symbolic link,
@@ -143,6 +190,7 @@ public:
 
     // Shared read access, existing files only. `sequentialScan` tells the
     // system the file will be read front to back (FILE_FLAG_SEQUENTIAL_SCAN).
+    // False, with the reason in LastError(), when it cannot be opened.
     bool Open(const char* path, bool sequentialScan = false);
     void Close();
     bool IsOpen() const;
@@ -150,11 +198,11 @@ public:
     std::uint64_t Size() const;
     bool Seek(std::uint64_t offset);
     // Reads up to `count` bytes at the current position; `got` receives how
-    // many arrived. False on an error of the read itself.
+    // many arrived. False on an error of the read itself (LastError()).
     bool Read(void* buffer, std::size_t count, std::size_t& got);
 
 private:
-    void* handle_ = nullptr;  // HANDLE on Windows, a FILE* or fd box elsewhere
+    detail::FileHandle file_;
 };
 
 // ---- Appending to a file (CreateFileA with FILE_APPEND_DATA) -------------
@@ -178,13 +226,14 @@ public:
     bool Write(const void* data, std::size_t size);
 
 private:
-    void* handle_ = nullptr;  // HANDLE on Windows, an fd box elsewhere
+    detail::FileHandle file_;
 };
 
 // ---- Writing a file in pieces that replaces another only when complete ----
 // The bytes go to a temporary file beside `path`, which Commit renames to
 // `path`; until then `path` stays as it was, and a file never committed is
-// removed when the object goes. Failures leave the reason in LastErrorCode().
+// removed when the object goes. Failures leave the reason in LastError(),
+// which names the target.
 enum class TemporaryName {
     Fixed,  // `path`.tmp, whatever an earlier run left there replaced (not written through)
     Fresh,  // a name beside `path` that no file has: nothing that was there is touched
@@ -211,14 +260,20 @@ public:
     const std::string& TemporaryPath() const { return temporary_; }
 
 private:
+    friend struct detail::ReplacingFileAccess;
     void Discard();
-    void* handle_ = nullptr;  // HANDLE on Windows, an fd box elsewhere
+    detail::FileHandle file_;
     std::string target_;
     std::string temporary_;
+    // Set only by the platform's whole-file writers.
+    std::size_t block_ = 0;   // bytes per write call at most; 0: ReplacingFileBlockSize
+    bool injectable_ = true;  // its writes are those FailFileWriteForTests counts
+    bool keepMode_ = false;   // POSIX: the new file gets the permissions of the one it replaces
+    bool hostPaths_ = false;  // POSIX: the paths given are the host's already
 };
 
 // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING): renames a file, over
-// `to` when it exists.
+// `to` when it exists. A failure names `from` in LastError().
 bool MoveFileReplacing(const char* from, const char* to);
 
 // A critical section (CRITICAL_SECTION on Windows, a mutex elsewhere).

@@ -105,4 +105,8 @@ void StopRequestHandled();
 // (SearchPathA with ".exe"; the folders of PATH). False when not found.
 bool FindProgram(const std::string& name, std::string& path);
 
+// The program that starts a Windows program such as the server here: none
+// on Windows, which starts it itself; "wine" elsewhere.
+const char* WindowsProgramLauncher();
+
 }  // namespace platform

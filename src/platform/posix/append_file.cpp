@@ -2,6 +2,7 @@
 // MoveFileExA(MOVEFILE_REPLACE_EXISTING).
 #include <cerrno>
 #include <cstdint>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,9 +15,8 @@
 namespace platform {
 
 using detail::Descriptor;
-using detail::Slot;
 
-AppendOnlyFile::~AppendOnlyFile() { Close(); }
+AppendOnlyFile::~AppendOnlyFile() = default;
 
 bool AppendOnlyFile::Open(const char* path) {
     Close();
@@ -27,40 +27,36 @@ bool AppendOnlyFile::Open(const char* path) {
         fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        detail::SetLastErrorFromErrno(errno, host);
+        detail::SetLastErrorFromErrno(errno, host, path);
         return false;
     }
-    handle_ = Slot(fd);
+    file_ = detail::FileHandle(fd);
     return true;
 }
 
-void AppendOnlyFile::Close() {
-    if (!handle_) return;
-    ::close(Descriptor(handle_));
-    handle_ = nullptr;
-}
+void AppendOnlyFile::Close() { file_.Close(); }
 
-bool AppendOnlyFile::IsOpen() const { return handle_ != nullptr; }
+bool AppendOnlyFile::IsOpen() const { return file_.IsOpen(); }
 
 std::uint64_t AppendOnlyFile::Size() const {
     struct stat info;
-    if (!handle_ || ::fstat(Descriptor(handle_), &info) != 0 || info.st_size < 0) return 0;
+    if (!file_.IsOpen() || ::fstat(Descriptor(file_), &info) != 0 || info.st_size < 0) return 0;
     return std::uint64_t(info.st_size);
 }
 
 bool AppendOnlyFile::Write(const void* data, std::size_t size) {
-    if (!handle_) return false;
+    if (!file_.IsOpen()) return false;
     // O_APPEND: each call lands at the end as it is then.
-    const unsigned long error = detail::WriteToDescriptor(Descriptor(handle_), static_cast<const char*>(data), size,
-                                                          size ? size : 1, false);
-    if (error != 0) SetLastErrorCode(error);
-    return error == 0;
+    const detail::HostError error =
+        detail::WriteAll(Descriptor(file_), static_cast<const char*>(data), size, size ? size : 1, false);
+    if (error.Failed()) detail::SetLastError(error, nullptr);
+    return !error.Failed();
 }
 
 bool MoveFileReplacing(const char* from, const char* to) {
     const std::string host = HostPath(to);
     if (::rename(HostPath(from).c_str(), host.c_str()) == 0) return true;
-    detail::SetLastErrorFromErrno(errno, host);
+    detail::SetLastErrorFromErrno(errno, host, from);
     return false;
 }
 

@@ -1,6 +1,7 @@
 // The platform layer on POSIX hosts: a stand-in that behaves as the Win32
 // calls do, for native tests and tools. Paths arrive with backslashes and are
 // mapped onto the host (HostPath); error codes are the Windows ones.
+#include "platform/ascii.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "platform/common.h"
@@ -21,7 +22,13 @@
 
 namespace platform {
 namespace {
-thread_local unsigned long t_lastError = 0;
+// The last failure of a call of this interface on this thread.
+struct Failure {
+    unsigned long code = 0;
+    int number = 0;  // the errno it comes from; 0 for a code set by hand
+    std::string path;
+};
+thread_local Failure t_last;
 std::string g_driveRoot = "/";
 
 unsigned long FromErrno(int error, bool missingFolder = false) {
@@ -35,8 +42,35 @@ unsigned long FromErrno(int error, bool missingFolder = false) {
         case ENOSPC: return detail::kErrorDiskFull;
         case ENAMETOOLONG: return detail::kErrorFilenameTooLong;
         case EIO: return detail::kErrorWriteFault;
+        case EEXIST: return detail::kErrorAlreadyExists;
+        case ENOMEM: return detail::kErrorOutOfMemory;
         default: return detail::kErrorGenFailure;
     }
+}
+
+// The errno that stands for a Windows code set without one.
+int ErrnoFor(unsigned long code) {
+    switch (code) {
+        case detail::kErrorFileNotFound:
+        case detail::kErrorPathNotFound: return ENOENT;
+        case detail::kErrorAccessDenied: return EACCES;
+        case detail::kErrorOutOfMemory: return ENOMEM;
+        case detail::kErrorWriteFault: return EIO;
+        case detail::kErrorFileExists:
+        case detail::kErrorAlreadyExists: return EEXIST;
+        case detail::kErrorDiskFull: return ENOSPC;
+        case detail::kErrorFilenameTooLong: return ENAMETOOLONG;
+        default: return 0;
+    }
+}
+
+// strerror_r in whichever of its two forms the C library has.
+[[maybe_unused]] const char* PickText(int result, const char* buffer) { return result == 0 ? buffer : ""; }
+[[maybe_unused]] const char* PickText(const char* result, const char*) { return result; }
+
+std::string ErrnoText(int number) {
+    char buffer[256] = "";
+    return PickText(strerror_r(number, buffer, sizeof buffer), buffer);
 }
 
 bool FolderOfExists(const std::string& hostPath) {
@@ -46,14 +80,29 @@ bool FolderOfExists(const std::string& hostPath) {
     struct stat info;
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
-
-void SetErrnoError(int error, const std::string& hostPath) {
-    t_lastError = FromErrno(error, error == ENOENT && !FolderOfExists(hostPath));
-}
 }  // namespace
 
 namespace detail {
-void SetLastErrorFromErrno(int error, const std::string& hostPath) { SetErrnoError(error, hostPath); }
+HostError ErrorFromErrno(int number, const std::string& hostPath) {
+    return HostError{FromErrno(number, number == ENOENT && !hostPath.empty() && !FolderOfExists(hostPath)), number};
+}
+
+void SetLastError(const HostError& error, const char* path) {
+    t_last.code = error.code;
+    t_last.number = error.number;
+    t_last.path = path ? path : "";
+}
+
+HostError LastHostError() { return HostError{t_last.code, t_last.number}; }
+
+Error LastSystemError() {
+    Error error;
+    error.code = t_last.code;
+    error.path = t_last.path;
+    const int number = t_last.number != 0 ? t_last.number : ErrnoFor(t_last.code);
+    error.text = number != 0 ? ErrnoText(number) : SystemErrorText(t_last.code);
+    return error;
+}
 }  // namespace detail
 
 namespace posix {
@@ -73,8 +122,8 @@ std::string HostPath(const char* path) {
 
 bool FileNamesIgnoreCase() { return false; }
 
-unsigned long LastErrorCode() { return t_lastError; }
-void SetLastErrorCode(unsigned long code) { t_lastError = code; }
+unsigned long LastErrorCode() { return t_last.code; }
+void SetLastErrorCode(unsigned long code) { detail::SetLastError(detail::HostError{code, 0}, nullptr); }
 
 std::string SystemErrorText(unsigned long code) {
     // The texts Wine gives for the codes this stand-in reports.
@@ -111,7 +160,10 @@ int ShowSystemMessageBox(BoxOwner, const std::string& text, const std::string& c
 bool QueryCurrentFolder(std::string& folder) {
     std::vector<char> buffer(4096);
     while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) return false;
+        if (errno != ERANGE) {
+            detail::SetLastErrorFromErrno(errno, std::string(), nullptr);
+            return false;
+        }
         buffer.resize(buffer.size() * 2);
     }
     folder = buffer.data();
@@ -119,53 +171,49 @@ bool QueryCurrentFolder(std::string& folder) {
 }
 
 bool PathExists(const char* path) {
+    const std::string host = HostPath(path);
     struct stat info;
-    return stat(HostPath(path).c_str(), &info) == 0;
+    if (stat(host.c_str(), &info) == 0) return true;
+    detail::SetLastErrorFromErrno(errno, host, path);
+    return false;
 }
 
 bool CreateFolder(const char* path) {
     std::string host = HostPath(path);
     if (mkdir(host.c_str(), 0777) == 0) return true;
-    t_lastError = errno == EEXIST ? detail::kErrorAlreadyExists : FromErrno(errno, errno == ENOENT);
+    // CreateDirectoryA says "path not found" for any missing part.
+    const int number = errno;
+    detail::SetLastError(detail::HostError{FromErrno(number, number == ENOENT), number}, path);
     return false;
 }
 
 bool CanOpenForReading(const char* path) {
-    unsigned long error = 0;
-    const int fd = detail::OpenRegularFile(HostPath(path), error);
-    if (fd < 0) return false;
-    close(fd);
-    return true;
+    detail::HostError error;
+    if (detail::OpenRegularFile(HostPath(path), error).IsOpen()) return true;
+    detail::SetLastError(error, path);
+    return false;
 }
 
 bool ReadFileContents(const char* path, std::string& data) {
     data.clear();
-    unsigned long error = 0;
-    const int fd = detail::OpenRegularFile(HostPath(path), error);
-    if (fd < 0) {
-        t_lastError = error;
-        return false;
-    }
+    detail::HostError error;
+    const detail::FileHandle file = detail::OpenRegularFile(HostPath(path), error);
     char block[65536];
-    bool ok = true;
-    for (;;) {
-        const ssize_t got = read(fd, block, sizeof block);
+    while (file.IsOpen()) {
+        const ssize_t got = read(detail::Descriptor(file), block, sizeof block);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            t_lastError = FromErrno(errno);
-            ok = false;
-        }
+        if (got < 0) error = detail::ErrorFromErrno(errno);
         if (got <= 0) break;
         data.append(block, static_cast<std::size_t>(got));
     }
-    close(fd);
-    return ok;
+    if (error.Failed()) detail::SetLastError(error, path);
+    return !error.Failed();
 }
 
 bool RemoveFile(const char* path) {
     std::string host = HostPath(path);
     if (unlink(host.c_str()) == 0) return true;
-    SetErrnoError(errno, host);
+    detail::SetLastErrorFromErrno(errno, host, path);
     return false;
 }
 
@@ -178,25 +226,21 @@ PathType PathKind(const char* path) {
     return S_ISREG(info.st_mode) ? PathType::File : PathType::Other;
 }
 
-bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
-    unsigned long error = 0;
-    if (detail::ReplaceHostFile(HostPath(path), static_cast<const char*>(data), size, false, true, error)) return true;
-    t_lastError = error;
-    return false;
-}
-
 namespace detail {
-unsigned long ErrorFromErrno(int error, const std::string& hostPath) {
-    return FromErrno(error, error == ENOENT && !FolderOfExists(hostPath));
+bool FileHandle::Close() {
+    if (!IsOpen()) return true;
+    // The descriptor is gone even when close reports an error: never again.
+    return ::close(static_cast<int>(Release())) == 0 || errno == EINTR;
 }
 
-int OpenRegularFile(const std::string& hostPath, unsigned long& error) {
+FileHandle OpenRegularFile(const std::string& hostPath, HostError& error) {
     // Looked at before it is opened, so that a device is not even opened;
     // the descriptor is checked again, as the path may change in between.
+    // What is no file is refused as CreateFileA refuses a folder.
     struct stat info;
     if (stat(hostPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        error = kErrorAccessDenied;
-        return -1;
+        error = HostError{kErrorAccessDenied, S_ISDIR(info.st_mode) ? EISDIR : EACCES};
+        return FileHandle();
     }
     int fd;
     do {
@@ -205,58 +249,31 @@ int OpenRegularFile(const std::string& hostPath, unsigned long& error) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         error = ErrorFromErrno(errno, hostPath);
-        return -1;
+        return FileHandle();
     }
+    FileHandle file(fd);
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        error = kErrorAccessDenied;
-        return -1;
+        error = HostError{kErrorAccessDenied, S_ISDIR(info.st_mode) ? EISDIR : EACCES};
+        return FileHandle();
     }
-    return fd;
+    return file;
 }
 
-unsigned long WriteToDescriptor(int fd, const char* bytes, std::size_t size, std::size_t block,
-                                bool injectable) {
+HostError WriteAll(int fd, const char* bytes, std::size_t size, std::size_t block, bool injectable) {
     for (std::size_t done = 0; done < size;) {
-        if (injectable && InjectedWriteFailure()) return kErrorDiskFull;
+        if (injectable && InjectedWriteFailure()) return HostError{kErrorDiskFull, ENOSPC};
         const std::size_t chunk = size - done < block ? size - done : block;
         const ssize_t written = write(fd, bytes + done, chunk);
         if (written < 0 && errno == EINTR) continue;
-        if (written < 0) return FromErrno(errno);
-        if (written == 0) return kErrorDiskFull;
+        if (written < 0) return ErrorFromErrno(errno);
+        if (written == 0) return HostError{kErrorDiskFull, ENOSPC};
         done += static_cast<std::size_t>(written);
     }
-    return 0;
-}
-
-bool ReplaceHostFile(const std::string& hostPath, const char* bytes, std::size_t size, bool keepMode,
-                     bool injectable, unsigned long& error) {
-    const std::string temporary = hostPath + ".tmp";
-    // Always a new file: whatever an earlier run left under that name (or a
-    // link someone put there) is not written through.
-    unlink(temporary.c_str());
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        error = ErrorFromErrno(errno, temporary);
-        return false;
-    }
-    struct stat old;
-    if (keepMode && stat(hostPath.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
-    error = WriteToDescriptor(fd, bytes, size, ReplaceWriteBlockSize, injectable);
-    if (error == 0 && fsync(fd) != 0 && errno != EINVAL) error = FromErrno(errno);
-    if (close(fd) != 0 && error == 0) error = FromErrno(errno);
-    if (error == 0 && rename(temporary.c_str(), hostPath.c_str()) != 0) error = FromErrno(errno);
-    if (error != 0) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return HostError();
 }
 }  // namespace detail
 
 namespace {
-int FoldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
-
 // * and ? as FindFirstFileA reads them, letter case ignored.
 bool WildcardMatch(const char* pattern, const char* name) {
     const char* starPattern = nullptr;
@@ -265,7 +282,7 @@ bool WildcardMatch(const char* pattern, const char* name) {
         if (*pattern == '*') {
             starPattern = ++pattern;
             starName = name;
-        } else if (*pattern == '?' || (*pattern && FoldCase(*pattern) == FoldCase(*name))) {
+        } else if (*pattern == '?' || (*pattern && ascii::ToLower(*pattern) == ascii::ToLower(*name))) {
             ++pattern;
             ++name;
         } else if (starPattern) {
@@ -299,7 +316,8 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
     std::string hostFolder = HostPath(folder.c_str());
     DIR* dir = opendir(hostFolder.c_str());
     if (dir == nullptr) {
-        t_lastError = FromErrno(errno, true);
+        const int number = errno;
+        detail::SetLastError(detail::HostError{FromErrno(number, true), number}, pattern);
         return false;
     }
     bool any = false;
@@ -322,7 +340,7 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
         visit(entry);
     }
     closedir(dir);
-    if (!any) t_lastError = detail::kErrorFileNotFound;
+    if (!any) detail::SetLastError(detail::HostError{detail::kErrorFileNotFound, ENOENT}, pattern);
     return any;
 }
 

@@ -311,6 +311,8 @@ bool SleepUnlessStopRequested(long ms) {
 
 void StopRequestHandled() {}
 
+const char* WindowsProgramLauncher() { return "wine"; }
+
 bool FindProgram(const std::string& name, std::string& path) {
     const auto runnable = [](const std::string& file) {
         struct stat info;

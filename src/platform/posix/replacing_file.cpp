@@ -16,15 +16,18 @@
 namespace platform {
 
 using detail::Descriptor;
-using detail::Slot;
+
+namespace {
+// The host's name for a path of a ReplacingFile.
+std::string Host(const std::string& path, bool hostPaths) { return hostPaths ? path : HostPath(path.c_str()); }
+}  // namespace
 
 ReplacingFile::~ReplacingFile() { Discard(); }
 
 void ReplacingFile::Discard() {
-    if (!handle_) return;
-    ::close(Descriptor(handle_));
-    handle_ = nullptr;
-    ::unlink(HostPath(temporary_.c_str()).c_str());
+    if (!file_.IsOpen()) return;
+    file_.Close();
+    ::unlink(Host(temporary_, hostPaths_).c_str());
 }
 
 bool ReplacingFile::Open(const char* path, TemporaryName naming) {
@@ -38,50 +41,50 @@ bool ReplacingFile::Open(const char* path, TemporaryName naming) {
     for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         if (naming == TemporaryName::Fixed) {
             temporary_ = target_ + ".tmp";
-            ::unlink(HostPath(temporary_.c_str()).c_str());  // what an earlier run left
+            ::unlink(Host(temporary_, hostPaths_).c_str());  // what an earlier run left
         } else {
             temporary_ = target_ + ".~" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
         }
         do {
-            fd = ::open(HostPath(temporary_.c_str()).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            fd = ::open(Host(temporary_, hostPaths_).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         } while (fd < 0 && errno == EINTR);
         error = fd < 0 ? errno : 0;
         if (fd < 0 && (naming == TemporaryName::Fixed || error != EEXIST)) break;
     }
     if (fd < 0) {
-        detail::SetLastErrorFromErrno(error, HostPath(temporary_.c_str()));
+        detail::SetLastErrorFromErrno(error, Host(temporary_, hostPaths_), path);
         return false;
     }
-    handle_ = Slot(fd);
+    file_ = detail::FileHandle(fd);
+    struct stat old;
+    if (keepMode_ && ::stat(Host(target_, hostPaths_).c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
     return true;
 }
 
 bool ReplacingFile::Write(const void* data, std::size_t size) {
-    if (!handle_) return false;
-    const unsigned long error = detail::WriteToDescriptor(Descriptor(handle_), static_cast<const char*>(data), size,
-                                                          ReplacingFileBlockSize, true);
-    if (error != 0) SetLastErrorCode(error);
-    return error == 0;
+    if (!file_.IsOpen()) return false;
+    const detail::HostError error = detail::WriteAll(Descriptor(file_), static_cast<const char*>(data), size,
+                                                     block_ ? block_ : ReplacingFileBlockSize, injectable_);
+    if (error.Failed()) detail::SetLastError(error, target_.c_str());
+    return !error.Failed();
 }
 
 bool ReplacingFile::Seek(std::uint64_t offset) {
-    if (!handle_) return false;
-    if (::lseek(Descriptor(handle_), off_t(offset), SEEK_SET) == off_t(-1)) {
-        detail::SetLastErrorFromErrno(errno, "");
+    if (!file_.IsOpen()) return false;
+    if (::lseek(Descriptor(file_), off_t(offset), SEEK_SET) == off_t(-1)) {
+        detail::SetLastErrorFromErrno(errno, std::string(), target_.c_str());
         return false;
     }
     return true;
 }
 
 bool ReplacingFile::Commit(bool replace) {
-    if (!handle_) return false;
-    const int fd = Descriptor(handle_);
+    if (!file_.IsOpen()) return false;
     int error = 0;
-    if (::fsync(fd) != 0 && errno != EINVAL) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    handle_ = nullptr;
-    const std::string host = HostPath(temporary_.c_str());
-    const std::string hostTarget = HostPath(target_.c_str());
+    if (::fsync(Descriptor(file_)) != 0 && errno != EINVAL) error = errno;
+    if (!file_.Close() && error == 0) error = errno;
+    const std::string host = Host(temporary_, hostPaths_);
+    const std::string hostTarget = Host(target_, hostPaths_);
     bool exists = false;
     if (error == 0 && replace) {
         if (::rename(host.c_str(), hostTarget.c_str()) != 0) error = errno;
@@ -101,9 +104,9 @@ bool ReplacingFile::Commit(bool replace) {
     if (error != 0) {
         ::unlink(host.c_str());
         if (exists) {
-            SetLastErrorCode(detail::kErrorFileExists);
+            detail::SetLastError(detail::HostError{detail::kErrorFileExists, EEXIST}, target_.c_str());
         } else {
-            detail::SetLastErrorFromErrno(error, hostTarget);
+            detail::SetLastErrorFromErrno(error, hostTarget, target_.c_str());
         }
         return false;
     }

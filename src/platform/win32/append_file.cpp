@@ -2,16 +2,13 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_files.h"
 
 namespace platform {
 
-namespace {
+using detail::Handle;
 
-inline HANDLE Handle(void* handle) { return static_cast<HANDLE>(handle); }
-
-}  // namespace
-
-AppendOnlyFile::~AppendOnlyFile() { Close(); }
+AppendOnlyFile::~AppendOnlyFile() = default;
 
 bool AppendOnlyFile::Open(const char* path) {
     Close();
@@ -21,44 +18,35 @@ bool AppendOnlyFile::Open(const char* path) {
     HANDLE file = CreateFileA(path, FILE_APPEND_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    handle_ = file;
+    if (file == INVALID_HANDLE_VALUE) {
+        detail::NoteFailure(path);
+        return false;
+    }
+    file_ = detail::Own(file);
     return true;
 }
 
-void AppendOnlyFile::Close() {
-    if (!handle_) return;
-    CloseHandle(Handle(handle_));
-    handle_ = nullptr;
-}
+void AppendOnlyFile::Close() { file_.Close(); }
 
-bool AppendOnlyFile::IsOpen() const { return handle_ != nullptr; }
+bool AppendOnlyFile::IsOpen() const { return file_.IsOpen(); }
 
 std::uint64_t AppendOnlyFile::Size() const {
     LARGE_INTEGER size;
-    if (!handle_ || !GetFileSizeEx(Handle(handle_), &size)) return 0;
+    if (!file_.IsOpen() || !GetFileSizeEx(Handle(file_), &size)) return 0;
     return std::uint64_t(size.QuadPart);
 }
 
 bool AppendOnlyFile::Write(const void* data, std::size_t size) {
-    if (!handle_) return false;
-    const char* from = static_cast<const char*>(data);
-    while (size > 0) {
-        const DWORD chunk = size > 0x40000000u ? 0x40000000u : DWORD(size);
-        DWORD written = 0;
-        if (!WriteFile(Handle(handle_), from, chunk, &written, nullptr)) return false;
-        if (written == 0) {
-            SetLastError(ERROR_DISK_FULL);
-            return false;
-        }
-        from += written;
-        size -= written;
-    }
-    return true;
+    if (!file_.IsOpen()) return false;
+    if (detail::WriteAll(Handle(file_), static_cast<const char*>(data), size, 0x40000000u, false)) return true;
+    detail::NoteFailure(nullptr);
+    return false;
 }
 
 bool MoveFileReplacing(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return true;
+    detail::NoteFailure(from);
+    return false;
 }
 
 }  // namespace platform

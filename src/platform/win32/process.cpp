@@ -320,6 +320,8 @@ bool SleepUnlessStopRequested(long ms) {
 
 void StopRequestHandled() { SetEvent(HandledEvent()); }
 
+const char* WindowsProgramLauncher() { return ""; }
+
 bool FindProgram(const std::string& name, std::string& path) {
     if (name.empty()) return false;
     char found[MAX_PATH] = "";

@@ -6,23 +6,19 @@
 
 #include "platform/common.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_files.h"
 #include "platform/test_hooks.h"
 
 namespace platform {
 
-namespace {
-
-inline HANDLE Handle(void* handle) { return static_cast<HANDLE>(handle); }
-
-}  // namespace
+using detail::Handle;
 
 ReplacingFile::~ReplacingFile() { Discard(); }
 
 void ReplacingFile::Discard() {
-    if (!handle_) return;
+    if (!file_.IsOpen()) return;
     const DWORD error = GetLastError();
-    CloseHandle(Handle(handle_));
-    handle_ = nullptr;
+    file_.Close();
     DeleteFileA(temporary_.c_str());
     SetLastError(error);
 }
@@ -47,47 +43,40 @@ bool ReplacingFile::Open(const char* path, TemporaryName naming) {
         const DWORD error = GetLastError();
         if (file != INVALID_HANDLE_VALUE || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)) break;
     }
-    if (file == INVALID_HANDLE_VALUE) return false;
-    handle_ = file;
+    if (file == INVALID_HANDLE_VALUE) {
+        detail::NoteFailure(path);
+        return false;
+    }
+    file_ = detail::Own(file);
     return true;
 }
 
 bool ReplacingFile::Write(const void* data, std::size_t size) {
-    if (!handle_) return false;
-    const char* from = static_cast<const char*>(data);
-    while (size > 0) {
-        if (detail::InjectedWriteFailure()) {
-            SetLastError(detail::kErrorDiskFull);
-            return false;
-        }
-        const DWORD block = DWORD(size < ReplacingFileBlockSize ? size : ReplacingFileBlockSize);
-        DWORD written = 0;
-        if (!WriteFile(Handle(handle_), from, block, &written, nullptr) || written != block) {
-            if (GetLastError() == ERROR_SUCCESS) SetLastError(detail::kErrorWriteFault);
-            return false;
-        }
-        from += written;
-        size -= written;
-    }
-    return true;
+    if (!file_.IsOpen()) return false;
+    if (detail::WriteAll(Handle(file_), static_cast<const char*>(data), size, block_ ? block_ : ReplacingFileBlockSize,
+                         injectable_))
+        return true;
+    detail::NoteFailure(target_.c_str());
+    return false;
 }
 
 bool ReplacingFile::Seek(std::uint64_t offset) {
-    if (!handle_) return false;
+    if (!file_.IsOpen()) return false;
     LARGE_INTEGER to;
     to.QuadPart = LONGLONG(offset);
-    return SetFilePointerEx(Handle(handle_), to, nullptr, FILE_BEGIN) != 0;
+    if (SetFilePointerEx(Handle(file_), to, nullptr, FILE_BEGIN)) return true;
+    detail::NoteFailure(target_.c_str());
+    return false;
 }
 
 bool ReplacingFile::Commit(bool replace) {
-    if (!handle_) return false;
-    bool ok = FlushFileBuffers(Handle(handle_)) != 0;
+    if (!file_.IsOpen()) return false;
+    bool ok = FlushFileBuffers(Handle(file_)) != 0;
     DWORD error = ok ? ERROR_SUCCESS : GetLastError();
-    if (!CloseHandle(Handle(handle_)) && ok) {
+    if (!file_.Close() && ok) {
         ok = false;
         error = GetLastError();
     }
-    handle_ = nullptr;
     // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is
     // there; with it, a link at the target is itself replaced.
     if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(),
@@ -99,6 +88,7 @@ bool ReplacingFile::Commit(bool replace) {
     if (!ok) {
         DeleteFileA(temporary_.c_str());
         SetLastError(error);
+        detail::NoteFailure(target_.c_str());
     }
     return ok;
 }

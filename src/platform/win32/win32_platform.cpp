@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "platform/common.h"
+#include "platform/win32/win32_files.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -16,7 +17,11 @@
 namespace platform {
 namespace {
 HWND g_mainWindow = nullptr;
-}
+// The last failure a call of this interface noted on this thread: its code
+// tells whether GetLastError() still holds it.
+thread_local DWORD t_failedCode = 0;
+thread_local std::string t_failedPath;
+}  // namespace
 
 unsigned long ReadProfileString(const char* section, const char* key, const char* defaultValue,
                                 char* buffer, unsigned long size, const char* path) {
@@ -24,7 +29,9 @@ unsigned long ReadProfileString(const char* section, const char* key, const char
 }
 
 bool WriteProfileString(const char* section, const char* key, const char* value, const char* path) {
-    return WritePrivateProfileStringA(section, key, value, path) != 0;
+    if (WritePrivateProfileStringA(section, key, value, path)) return true;
+    detail::NoteFailure(path);
+    return false;
 }
 
 // The system keeps profile files in memory itself.
@@ -33,7 +40,11 @@ ProfileSession::~ProfileSession() {}
 bool ProfileSession::Commit() { return true; }
 
 unsigned long LastErrorCode() { return GetLastError(); }
-void SetLastErrorCode(unsigned long code) { SetLastError(code); }
+void SetLastErrorCode(unsigned long code) {
+    t_failedCode = 0;
+    t_failedPath.clear();
+    SetLastError(code);
+}
 
 std::string SystemErrorText(unsigned long code) {
     char* text = nullptr;
@@ -47,6 +58,47 @@ std::string SystemErrorText(unsigned long code) {
 }
 
 namespace detail {
+void NoteFailure(const char* path) {
+    t_failedCode = GetLastError();
+    t_failedPath = path ? path : "";
+    SetLastError(t_failedCode);
+}
+
+Error LastSystemError() {
+    Error error;
+    error.code = GetLastError();
+    error.text = SystemErrorText(error.code);
+    if (error.code == t_failedCode) error.path = t_failedPath;
+    SetLastError(error.code);
+    return error;
+}
+
+bool FileHandle::Close() {
+    if (!IsOpen()) return true;
+    return CloseHandle(reinterpret_cast<HANDLE>(Release())) != 0;
+}
+
+bool WriteAll(HANDLE file, const char* bytes, std::size_t size, std::size_t block, bool injectable) {
+    for (std::size_t done = 0; done < size;) {
+        if (injectable && InjectedWriteFailure()) {
+            SetLastError(kErrorDiskFull);
+            return false;
+        }
+        const DWORD chunk = static_cast<DWORD>(size - done < block ? size - done : block);
+        DWORD written = 0;
+        if (!WriteFile(file, bytes + done, chunk, &written, nullptr)) {
+            if (GetLastError() == ERROR_SUCCESS) SetLastError(kErrorWriteFault);
+            return false;
+        }
+        if (written == 0) {
+            SetLastError(kErrorDiskFull);
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
 bool QuerySystemDocumentsFolder(std::string& folder) {
     char buffer[4096] = {};
     if (SHGetFolderPathA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0, buffer) != S_OK) {
@@ -67,21 +119,38 @@ bool QueryCurrentFolder(std::string& folder) {
     // However long it is: a launch from a folder too long for MAX_PATH must
     // still name that folder when it refuses.
     const DWORD needed = GetCurrentDirectoryA(0, nullptr);
-    if (needed == 0) return false;
+    if (needed == 0) {
+        detail::NoteFailure(nullptr);
+        return false;
+    }
     std::vector<char> buffer(needed + 1, '\0');
     const DWORD got = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (got == 0 || got >= buffer.size()) return false;
+    if (got == 0 || got >= buffer.size()) {
+        detail::NoteFailure(nullptr);
+        return false;
+    }
     folder.assign(buffer.data(), got);
     return true;
 }
 
-bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const char* path) {
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
+    detail::NoteFailure(path);
+    return false;
+}
 
-bool CreateFolder(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+bool CreateFolder(const char* path) {
+    if (CreateDirectoryA(path, nullptr)) return true;
+    detail::NoteFailure(path);
+    return false;
+}
 
 bool CanOpenForReading(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
+    if (file == nullptr) {
+        detail::NoteFailure(path);
+        return false;
+    }
     std::fclose(file);
     return true;
 }
@@ -89,16 +158,25 @@ bool CanOpenForReading(const char* path) {
 bool ReadFileContents(const char* path, std::string& data) {
     data.clear();
     std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
+    if (file == nullptr) {
+        detail::NoteFailure(path);
+        return false;
+    }
     char block[8192];
     std::size_t got;
     while ((got = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, got);
     bool ok = !std::ferror(file);
+    if (!ok) detail::NoteFailure(path);
     std::fclose(file);
+    if (!ok) SetLastError(t_failedCode);
     return ok;
 }
 
-bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
+bool RemoveFile(const char* path) {
+    if (DeleteFileA(path)) return true;
+    detail::NoteFailure(path);
+    return false;
+}
 
 std::string HostPath(const char* path) { return path; }
 
@@ -117,49 +195,14 @@ PathType PathKind(const char* path) {
     return attributes & FILE_ATTRIBUTE_DEVICE ? PathType::Other : PathType::File;
 }
 
-bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
-    const std::string temporary = std::string(path) + ".tmp";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-
-    const char* bytes = static_cast<const char*>(data);
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < size;) {
-        DWORD chunk = static_cast<DWORD>(size - done < ReplaceWriteBlockSize ? size - done
-                                                                             : ReplaceWriteBlockSize);
-        DWORD written = 0;
-        if (detail::InjectedWriteFailure()) {
-            SetLastError(detail::kErrorDiskFull);
-            ok = false;
-        } else if (!WriteFile(file, bytes + done, chunk, &written, nullptr) || written != chunk) {
-            if (GetLastError() == ERROR_SUCCESS) SetLastError(detail::kErrorWriteFault);
-            ok = false;
-        }
-        done += written;
-    }
-    if (ok && !FlushFileBuffers(file)) ok = false;
-    DWORD error = GetLastError();
-    if (!CloseHandle(file) && ok) {
-        ok = false;
-        error = GetLastError();
-    }
-    if (ok && !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ok = false;
-        error = GetLastError();
-    }
-    if (!ok) {
-        DeleteFileA(temporary.c_str());
-        SetLastError(error);
-    }
-    return ok;
-}
-
 bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&)>& visit) {
     WIN32_FIND_DATAA data;
     ZeroMemory(&data, sizeof data);
     HANDLE find = FindFirstFileA(pattern, &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    if (find == INVALID_HANDLE_VALUE) {
+        detail::NoteFailure(pattern);
+        return false;
+    }
     do {
         FoundEntry entry;
         entry.name = data.cFileName;

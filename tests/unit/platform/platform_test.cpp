@@ -172,4 +172,29 @@ TEST_F(Platform, FilesThatAreNoFilesNeitherHoldUpNorPassForFiles) {
     ASSERT_EQ(lstat(hostPipe.c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
+
+// A profile write, call by call or at a session's end, replaces the file a
+// link leads to (the link stays) with one of the same permissions.
+TEST_F(Platform, AProfileWriteKeepsTheLinkAndThePermissions) {
+    const std::string real = root_ + "\\real.ini", link = root_ + "\\link.ini";
+    const std::string hostReal = platform::HostPath(real.c_str()), hostLink = platform::HostPath(link.c_str());
+    WriteBytes(real, "[S]\r\nk=old\r\n");
+    ASSERT_EQ(chmod(hostReal.c_str(), 0640), 0);
+    ASSERT_EQ(symlink("real.ini", hostLink.c_str()), 0);
+    for (const char* value : {"one", "two"}) {
+        SCOPED_TRACE(value);
+        {
+            platform::ProfileSession session(value[0] == 't' ? link.c_str() : nullptr);
+            EXPECT_TRUE(platform::WriteProfileString("S", "k", value, link.c_str()));
+            EXPECT_TRUE(session.Commit());
+        }
+        struct stat info;
+        ASSERT_EQ(lstat(hostLink.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISLNK(info.st_mode));
+        ASSERT_EQ(stat(hostReal.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+        EXPECT_EQ(ReadBytes(real), "[S]\r\nk=" + std::string(value) + "\r\n");
+        EXPECT_FALSE(FileExists(real + ".tmp"));
+    }
+}
 #endif
