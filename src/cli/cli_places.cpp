@@ -14,7 +14,24 @@ std::string GameFolderOf(const CliPlaces& options) {
     return game;
 }
 
+bool CheckPlaceOptions(const CliPlaces& options, bool iniIsRead, std::string& error) {
+    const std::string prefix = WinePrefixOf(options);
+    std::string documents;
+    if (!prefix.empty() && !platform::WinePrefixDocumentsFolder(prefix, documents, error)) return false;
+    if (options.ini.empty()) return true;
+    if (options.ini.size() >= kProfilePathSize) {
+        error = options.ini + ": the settings file's path is longer than 259 characters";
+        return false;
+    }
+    if (iniIsRead && !platform::CanOpenForReading(options.ini.c_str())) {
+        error = options.ini + ": no such settings file";
+        return false;
+    }
+    return true;
+}
+
 bool BuildPlaces(const CliPlaces& options, bool iniIsRead, ServerPlaces& places, std::string& error) {
+    if (!CheckPlaceOptions(options, iniIsRead, error)) return false;
     const std::string prefix = WinePrefixOf(options);
     std::string documents;
     if (!prefix.empty()) {
@@ -24,17 +41,7 @@ bool BuildPlaces(const CliPlaces& options, bool iniIsRead, ServerPlaces& places,
     }
     places = PlacesInDocuments(documents, GameFolderOf(options));
     places.winePrefix = prefix;
-    if (!options.ini.empty()) {
-        if (options.ini.size() >= kProfilePathSize) {
-            error = options.ini + ": the settings file's path is longer than 259 characters";
-            return false;
-        }
-        if (iniIsRead && !platform::CanOpenForReading(options.ini.c_str())) {
-            error = options.ini + ": no such settings file";
-            return false;
-        }
-        places.settingsFile = options.ini;
-    }
+    if (!options.ini.empty()) places.settingsFile = options.ini;
     if (!options.out.empty()) places.userFolder = options.out;
     return true;
 }

@@ -20,6 +20,10 @@ struct CliPlaces {
 std::string WinePrefixOf(const CliPlaces& options);
 std::string GameFolderOf(const CliPlaces& options);
 
+// The refusals of BuildPlaces, made without asking for the user folder
+// (which may create the documents folder).
+bool CheckPlaceOptions(const CliPlaces& options, bool iniIsRead, std::string& error);
+
 // The places of the command's server: the window's, in the user folder of
 // the prefix when there is one, with the options' settings file, output
 // folder and game folder. False, with the reason in `error`, when the prefix

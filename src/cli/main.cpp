@@ -233,15 +233,20 @@ int main(int argc, char** argv) {
     if (*rezCreate) return RunRezCreate(rezCreateOptions);
     if (rezCommands.Chosen()) return RunRez(rezCommands, rezOptions);
 
+    // import writes the settings file it names, which may be new.
+    const bool iniIsRead = !*import;
+    std::string error;
+    if (!CheckPlaceOptions(places, iniIsRead, error)) {
+        Say(error);
+        return kExitFailed;
+    }
     PreparedRun prepared;
     if (*run && !PrepareRun(GameFolderOf(places), WinePrefixOf(places), runOptions, PrintNotice, prepared)) {
         return kExitFailed;
     }
-    // import writes the settings file it names, which may be new.
     ServerContext context;
     context.notices = PrintNotice;
-    std::string error;
-    if (!BuildPlaces(places, !*import, context.places, error)) {
+    if (!BuildPlaces(places, iniIsRead, context.places, error)) {
         Say(error);
         return kExitFailed;
     }
