@@ -117,8 +117,9 @@ class Cli(ProcessTest):
         os.makedirs(os.path.join(self.root, "taken", "server.cfg"))
         read_only = self.write_ini("read-only.ini", {})
         os.chmod(os.path.join(self.root, "read-only.ini"), 0o444)
-        # Permissions do not bind root natively; Wine keeps to the file's read-only mode.
-        binding = self.wine or os.geteuid() != 0
+        # Permissions do not bind root, natively or under Wine: the settings
+        # file then fails through a folder that is not there.
+        binding = os.geteuid() != 0
         cases = [
             ("missing --out folder", ("write", "--ini", ini, "--out", self.path("nowhere")),
              "Can not write configuration to: " + self.path("nowhere") + sep + "server.cfg: "),
@@ -127,9 +128,14 @@ class Cli(ProcessTest):
             ("an unreadable server.cfg to import", ("import", self.path("missing.cfg"), "--ini", ini),
              self.path("missing.cfg") + ": cannot be read: "),
         ]
+        ini_head = "Error while reading or writing INI: %s: WriteSettingsString failed with error "
         if binding:
             cases.append(("read-only settings file", ("import", self.path("server.cfg"), "--ini", read_only),
-                          "Error while reading or writing INI: " + read_only + ": WriteSettingsString failed with error "))
+                          ini_head % read_only))
+        else:
+            cases.append(("settings file in a missing folder",
+                          ("import", self.path("server.cfg"), "--ini", self.path("gone", "s.ini")),
+                          ini_head % self.path("gone", "s.ini")))
         for what, args, head in cases:
             with self.subTest(what):
                 code, _, err = self.run_cli(*args)
