@@ -129,8 +129,8 @@ void Print(const char* label, double size, const char* what, const Time& ours, c
                 cat.processor, ours.processor / cat.processor);
 }
 
-void MeasureFile(const char* label, const std::string& content, const fs::path& folder) {
-    const std::string path = GetSettingsFilePath();
+void MeasureFile(const char* label, const std::string& content, const fs::path& folder, const ServerContext& context) {
+    const std::string path = context.places.settingsFile;
     const std::string host = platform::HostPath(path.c_str());
     const std::string copy = (folder / "copy.ini").string();
     std::ofstream(host, std::ios::binary) << content;
@@ -141,9 +141,9 @@ void MeasureFile(const char* label, const std::string& content, const fs::path& 
     for (int run = 0; run < kRuns; ++run) {
         TimeCat(catRead, host, "/dev/null");
         TimeCat(catCopy, host, copy);
-        Measure(load, [&] { settings.ReadSettings(); });
+        Measure(load, [&] { settings.ReadSettings(context.places); });
         settings.GameType = run % 2 ? 1 : 2;  // one changed value: a real write
-        Measure(save, [&] { settings.WriteSettings(); });
+        Measure(save, [&] { settings.WriteSettings(context); });
     }
     const double size = static_cast<double>(fs::file_size(host)) / (1024.0 * 1024.0);
     Print(label, size, "load", load, "cat FILE >/dev/null", catRead);
@@ -162,17 +162,19 @@ int main(int argc, char** argv) {
                                   std::to_string(Clock::now().time_since_epoch().count()));
     fs::create_directories(root / "Documents");
     platform::SetDocumentsFolderForTests((root / "Documents").string().c_str());
-    CreateUserFolders();
-    platform::SetMessageBoxHook([](platform::BoxOwner, const std::string& text, const std::string&, unsigned) {
-        std::fprintf(stderr, "save failed: %s\n", text.c_str());
+    ServerContext context;
+    context.places = DefaultServerPlaces();
+    context.notices = [](const Notice& notice) {
+        std::fprintf(stderr, "save failed: %s\n", notice.text.c_str());
         return 1;
-    });
+    };
+    CreateUserFolders(context.places.userFolder);
 
     const std::size_t megabytes = argc > 2 ? std::strtoul(argv[1], nullptr, 10) : 10;
     const int sections = argc > 2 ? std::atoi(argv[2]) : 100000;
     MeasureFile(("Servolt.ini, " + std::to_string(megabytes) + " MB of keys").c_str(),
-                BigFile(megabytes * 1024 * 1024), root);
-    MeasureFile(("Servolt.ini, " + std::to_string(sections) + " sections").c_str(), ManySections(sections), root);
+                BigFile(megabytes * 1024 * 1024), root, context);
+    MeasureFile(("Servolt.ini, " + std::to_string(sections) + " sections").c_str(), ManySections(sections), root, context);
 
     std::error_code ignored;
     fs::remove_all(root, ignored);

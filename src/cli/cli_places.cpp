@@ -1,75 +1,51 @@
 #include "cli/cli_places.h"
 
-#include <cstdlib>
-
 #include "core/common/user_folder.h"
-#include "core/settings/settings_file.h"
+#include "platform/host.h"
 #include "platform/platform.h"
 
-#if !defined(_WIN32)
-#include <pwd.h>
-#include <unistd.h>
-#endif
-
-namespace {
-
-#if !defined(_WIN32)
-// Wine names the user folder after the Linux user.
-std::string UserName() {
-    const char* user = std::getenv("USER");
-    if (user != nullptr && *user != '\0') return user;
-    const passwd* entry = getpwuid(getuid());
-    return entry != nullptr ? entry->pw_name : "";
+std::string WinePrefixOf(const CliPlaces& options) {
+    return options.prefix.empty() ? platform::WinePrefixFromEnvironment() : options.prefix;
 }
-#endif
 
-}  // namespace
+std::string GameFolderOf(const CliPlaces& options) {
+    std::string game = options.game;
+    if (game.empty()) platform::QueryCurrentFolder(game);
+    return game;
+}
 
-bool ApplyPlaces(const CliPlaces& places, bool iniIsRead, std::string& error) {
-    std::string prefix = places.prefix;
-#if defined(_WIN32)
-    if (!prefix.empty()) {
-        error = "--prefix names a Wine prefix on Linux; on Windows the user folder is the system's";
+bool CheckPlaceOptions(const CliPlaces& options, bool iniIsRead, std::string& error) {
+    const std::string prefix = WinePrefixOf(options);
+    std::string documents;
+    if (!prefix.empty() && !platform::WinePrefixDocumentsFolder(prefix, documents, error)) return false;
+    if (options.ini.empty()) return true;
+    if (options.ini.size() >= kProfilePathSize) {
+        error = options.ini + ": the settings file's path is longer than 259 characters";
         return false;
     }
-#else
-    if (prefix.empty()) {
-        const char* fromEnvironment = std::getenv("WINEPREFIX");
-        if (fromEnvironment != nullptr) prefix = fromEnvironment;
-    }
-    if (!prefix.empty()) {
-        // Where the server, run under Wine, reads server.cfg.
-        const std::string users = prefix + "/drive_c/users/" + UserName();
-        if (!platform::PathExists(users.c_str())) {
-            error = users + ": no user folder in the Wine prefix " + prefix + " (run wineboot there first)";
-            return false;
-        }
-        UseDocumentsFolder(users + "/Documents");
-    }
-#endif
-    if (!places.ini.empty()) {
-        if (places.ini.size() >= 260) {
-            error = places.ini + ": the settings file's path is longer than 259 characters";
-            return false;
-        }
-        if (iniIsRead && !platform::CanOpenForReading(places.ini.c_str())) {
-            error = places.ini + ": no such settings file";
-            return false;
-        }
-        UseSettingsFile(places.ini);
+    if (iniIsRead && !platform::CanOpenForReading(options.ini.c_str())) {
+        error = options.ini + ": no such settings file";
+        return false;
     }
     return true;
 }
 
-std::string SettingsFileInUse() { return GetSettingsFilePath(); }
+bool BuildPlaces(const CliPlaces& options, bool iniIsRead, ServerPlaces& places, std::string& error) {
+    if (!CheckPlaceOptions(options, iniIsRead, error)) return false;
+    const std::string prefix = WinePrefixOf(options);
+    std::string documents;
+    if (!prefix.empty()) {
+        if (!platform::WinePrefixDocumentsFolder(prefix, documents, error)) return false;
+    } else {
+        GetDocumentsFolder(documents);  // unknown: the root of the current drive, as in the window
+    }
+    places = PlacesInDocuments(documents, GameFolderOf(options));
+    places.winePrefix = prefix;
+    if (!options.ini.empty()) places.settingsFile = options.ini;
+    if (!options.out.empty()) places.userFolder = options.out;
+    return true;
+}
 
-bool SettingsFileExists() { return platform::CanOpenForReading(GetSettingsFilePath()); }
-
-std::string OutputFolder(const CliPlaces& places) { return places.out.empty() ? UserFolder() : places.out; }
-
-std::string GameFolder(const CliPlaces& places) {
-    if (!places.game.empty()) return places.game;
-    std::string folder;
-    platform::QueryCurrentFolder(folder);
-    return folder;
+bool SettingsFileExists(const ServerPlaces& places) {
+    return places.settingsFile.size() < kProfilePathSize && platform::CanOpenForReading(places.settingsFile.c_str());
 }

@@ -5,23 +5,33 @@
 
 #include <string>
 
+#include "core/common/server_places.h"
+
 struct CliPlaces {
-    std::string prefix;        // --prefix, or $WINEPREFIX; empty: none
+    std::string prefix;        // --prefix; empty: $WINEPREFIX, or none
     std::string ini;           // --ini; empty: the user folder's Servolt.ini
     std::string out;           // --out; empty: the user folder
     std::string game;          // --game; empty: the current folder
 };
 
-// Points the core at the user folder of the prefix, when there is one, and
-// at an explicit settings file. False, with the reason in `error`, when the
-// prefix has no user folder, or an explicit settings file that is to be read
-// (`iniIsRead`) is missing.
-bool ApplyPlaces(const CliPlaces& places, bool iniIsRead, std::string& error);
+// The Wine prefix the options name: --prefix, else $WINEPREFIX (never on
+// Windows); empty: none. The game folder: --game, else the current folder.
+// Neither asks anything of the user folder.
+std::string WinePrefixOf(const CliPlaces& options);
+std::string GameFolderOf(const CliPlaces& options);
 
-// The settings file in use; whether it exists (a missing default file means
-// the defaults).
-std::string SettingsFileInUse();
-bool SettingsFileExists();
+// The refusals of BuildPlaces, made without asking for the user folder
+// (which may create the documents folder).
+bool CheckPlaceOptions(const CliPlaces& options, bool iniIsRead, std::string& error);
 
-std::string OutputFolder(const CliPlaces& places);
-std::string GameFolder(const CliPlaces& places);
+// The places of the command's server: the window's, in the user folder of
+// the prefix when there is one, with the options' settings file, output
+// folder and game folder. False, with the reason in `error`, when the prefix
+// has no user folder, or an explicit settings file is too long or, when it
+// is to be read (`iniIsRead`), missing.
+bool BuildPlaces(const CliPlaces& options, bool iniIsRead, ServerPlaces& places, std::string& error);
+
+// Whether the places' settings file can be read (a missing default file
+// means the defaults; one too long for the profile functions reads as
+// missing).
+bool SettingsFileExists(const ServerPlaces& places);

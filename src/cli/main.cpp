@@ -34,19 +34,19 @@ namespace {
 constexpr int kExitFindings = kExitSome;
 
 const char kProgram[] = "servolt-cli";
-int g_notices = 0;  // notices printed: a file the core could not write
-
-
 
 // A notice of the core as one line: its message (with the caption when the
 // message does not name the file), line breaks folded, the file named as
-// this system spells it.
+// this system spells it, and the system's reason where a call failed.
 int PrintNotice(const Notice& notice) {
-    ++g_notices;
     std::string text = notice.text;
     const std::string::size_type at = notice.file.empty() ? std::string::npos : text.find(notice.file);
     if (at != std::string::npos) {
         text.replace(at, notice.file.size(), ShownPath(notice.file));
+        if (notice.error.Failed()) text += ": " + notice.error.text;
+    } else if (notice.error.Failed() && !notice.file.empty()) {
+        // The message tells why but not where.
+        text = notice.caption + ": " + ShownPath(notice.file) + ": " + text;
     } else {
         text = notice.caption + ": " + text;  // the caption tells which file
     }
@@ -54,6 +54,9 @@ int PrintNotice(const Notice& notice) {
     Say(text);
     return 1;  // IDOK
 }
+
+// The system's reason for the last failed call, for a message about a file.
+std::string Reason() { return platform::LastError().text; }
 
 void PrintList(const std::vector<std::string>& items, bool json) {
     if (json) {
@@ -66,81 +69,77 @@ void PrintList(const std::vector<std::string>& items, bool json) {
 }
 
 // The record as the window would load it: defaults, then the settings file.
-std::unique_ptr<ServerSettings> LoadSettings(bool sayWhenMissing = true) {
+std::unique_ptr<ServerSettings> LoadSettings(const ServerContext& context, bool sayWhenMissing = true) {
     auto settings = std::make_unique<ServerSettings>();
     settings->SetDefaults();
-    if (sayWhenMissing && !SettingsFileExists()) {
-        Say("no settings file at " + ShownPath(SettingsFileInUse()) + "; using the defaults");
+    if (sayWhenMissing && !SettingsFileExists(context.places)) {
+        Say("no settings file at " + ShownPath(context.places.settingsFile) + "; using the defaults");
     }
-    settings->ReadSettings();
+    settings->ReadSettings(context.places);
     return settings;
 }
 
-int RunWrite(const CliPlaces& places, bool toStdout) {
-    const auto settings = LoadSettings();
+int RunWrite(const ServerContext& context, bool userFolder, bool toStdout) {
+    const auto settings = LoadSettings(context);
     if (toStdout) {
         const std::string config = BuildServerConfig(*settings);
         WriteBinaryToStdout(config.data(), config.size());
         return 0;
     }
-    if (places.out.empty()) CreateUserFolders();  // as the window does when it starts
-    const std::string folder = OutputFolder(places);
-    return WriteServerFiles(*settings, folder) ? 0 : kExitFailed;
+    if (userFolder) CreateUserFolders(context.places.userFolder);  // as the window does when it starts
+    return WriteServerFiles(*settings, context).serverConfigWritten ? 0 : kExitFailed;
 }
 
-int RunImport(const CliPlaces& places, const std::string& serverCfg, bool dryRun) {
+int RunImport(const ServerContext& context, bool defaultIni, const std::string& serverCfg, bool dryRun) {
     std::string bytes;
     if (!platform::ReadFileContents(serverCfg.c_str(), bytes)) {
-        Say(serverCfg + ": cannot be read");
+        Say(serverCfg + ": cannot be read: " + Reason());
         return kExitFailed;
     }
     // server.cfg does not hold the mods in use: they stay as the settings
     // file has them.
-    const auto previous = LoadSettings(false);  // a missing file is the one import creates
+    const auto previous = LoadSettings(context, false);  // a missing file is the one import creates
     auto settings = std::make_unique<ServerSettings>();
     const ImportReport report = ImportServerConfig(bytes, *settings);
     std::memcpy(settings->ModuleUseList, previous->ModuleUseList, sizeof settings->ModuleUseList);
     for (const std::string& line : DescribeImport(report)) std::cout << line << '\n';
     if (dryRun) return 0;
 
-    if (places.ini.empty()) CreateUserFolders();
-    const std::string ini = SettingsFileInUse();
-    if (ini.empty()) {
-        Say("the settings file's path is longer than 259 characters");
+    if (defaultIni) CreateUserFolders(context.places.userFolder);
+    const std::string& ini = context.places.settingsFile;
+    if (ini.size() >= kProfilePathSize) {
+        Say(ShownPath(ini) + ": the settings file's path is longer than 259 characters");
         return kExitFailed;
     }
     if (!BackUpSettingsFile(ini)) {
-        Say(ShownPath(ini) + ".bak: the old settings file could not be kept; nothing was written");
+        Say(ShownPath(ini) + ".bak: the old settings file could not be kept (" + Reason() + "); nothing was written");
         return kExitFailed;
     }
-    const int before = g_notices;
-    settings->WriteSettings();
-    if (g_notices != before) return kExitFailed;
+    // Each failed key has been told through the notices, once per file.
+    if (!settings->WriteSettings(context).Written()) return kExitFailed;
     std::cout << "settings written to " << ShownPath(ini) << '\n';
     return 0;
 }
 
-int RunMaps(const CliPlaces& places, bool json) {
-    const auto settings = LoadSettings();
+int RunMaps(const ServerContext& context, bool json) {
+    const auto settings = LoadSettings(context);
     UniqueTextList maps;
-    FillMapList(MapSources{GameFolder(places), GetModsFolder()}, maps, settings->GameType,
-                settings->ModuleUseList);
+    FillMapList(context.places, maps, settings->GameType, settings->ModuleUseList);
     PrintList(std::vector<std::string>(maps.Items().begin(), maps.Items().end()), json);
     return 0;
 }
 
-int RunMods(bool json) {
-    LoadSettings();  // says so when the settings file is missing, as every command does
+int RunMods(const ServerContext& context, bool json) {
+    LoadSettings(context);  // says so when the settings file is missing, as every command does
     UniqueTextList mods;
-    FillModsFound(GetModsFolder(), mods);
+    FillModsFound(context.places, mods);
     PrintList(std::vector<std::string>(mods.Items().begin(), mods.Items().end()), json);
     return 0;
 }
 
-int RunCheck(const CliPlaces& places, bool json) {
-    const auto settings = LoadSettings();
-    const CheckPlaces where{GameFolder(places), GetModsFolder(), OutputFolder(places), SettingsFileInUse()};
-    const std::vector<Finding> findings = CheckConfiguration(*settings, where);
+int RunCheck(const ServerContext& context, bool json) {
+    const auto settings = LoadSettings(context);
+    const std::vector<Finding> findings = CheckConfiguration(*settings, context.places);
     if (json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const Finding& finding : findings) {
@@ -235,17 +234,27 @@ int main(int argc, char** argv) {
     if (*rezCreate) return RunRezCreate(rezCreateOptions);
     if (rezCommands.Chosen()) return RunRez(rezCommands, rezOptions);
 
-    SetNoticeSink(PrintNotice);
-    std::string error;
     // import writes the settings file it names, which may be new.
-    if (!ApplyPlaces(places, !*import, error)) {
+    const bool iniIsRead = !*import;
+    std::string error;
+    if (!CheckPlaceOptions(places, iniIsRead, error)) {
         Say(error);
         return kExitFailed;
     }
-    if (*write) return RunWrite(places, toStdout);
-    if (*import) return RunImport(places, serverCfg, dryRun);
-    if (*check) return RunCheck(places, json);
-    if (*maps) return RunMaps(places, json);
-    if (*run) return RunServer(places, runOptions, [&places] { return RunWrite(places, false); });
-    return RunMods(json);
+    PreparedRun prepared;
+    if (*run && !PrepareRun(GameFolderOf(places), WinePrefixOf(places), runOptions, PrintNotice, prepared)) {
+        return kExitFailed;
+    }
+    ServerContext context;
+    context.notices = PrintNotice;
+    if (!BuildPlaces(places, iniIsRead, context.places, error)) {
+        Say(error);
+        return kExitFailed;
+    }
+    if (*write) return RunWrite(context, places.out.empty(), toStdout);
+    if (*import) return RunImport(context, places.ini.empty(), serverCfg, dryRun);
+    if (*check) return RunCheck(context, json);
+    if (*maps) return RunMaps(context, json);
+    if (*run) return RunServer(prepared, context, runOptions, [&context] { return RunWrite(context, true, false); });
+    return RunMods(context, json);
 }

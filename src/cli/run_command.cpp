@@ -104,11 +104,6 @@ private:
     std::string shownFailure_;
 };
 
-struct Launch {
-    platform::ProcessStart start;
-    std::string name;  // for the event lines
-};
-
 }  // namespace
 
 CLI::App* AddRunCommand(CLI::App& app, RunOptions& options) {
@@ -142,8 +137,8 @@ namespace {
 // The program, arguments and environment that start the server: the server
 // itself on Windows, as the window does, or the launcher with the server's
 // path first. False, having said why, when the launcher is not found.
-bool PrepareLaunch(const CliPlaces& places, const RunOptions& options, const ServerLaunchPaths& paths,
-                   Launch& launch) {
+bool PrepareLaunch(const std::string& winePrefix, const RunOptions& options, const ServerLaunchPaths& paths,
+                   PreparedRun& launch) {
     launch.start.folder = paths.folder;
     launch.start.arguments = {"+exec", "server.cfg"};
     launch.start.arguments.insert(launch.start.arguments.end(), options.serverArguments.begin(),
@@ -165,7 +160,7 @@ bool PrepareLaunch(const CliPlaces& places, const RunOptions& options, const Ser
     launch.name += " through " + launcher;
     // The server reads server.cfg from the user folder of this prefix, where
     // it has just been written.
-    if (!places.prefix.empty()) launch.start.environment.push_back({"WINEPREFIX", ShownPath(Absolute(places.prefix))});
+    if (!winePrefix.empty()) launch.start.environment.push_back({"WINEPREFIX", ShownPath(Absolute(winePrefix))});
     return true;
 }
 
@@ -188,40 +183,46 @@ void StopServer(platform::ChildProcess& server, long graceMs, std::int64_t start
 
 }  // namespace
 
-int RunServer(const CliPlaces& places, const RunOptions& options, const std::function<int()>& writeFiles) {
+bool PrepareRun(const std::string& gameFolder, const std::string& winePrefix, const RunOptions& options,
+                const NoticeSink& notices, PreparedRun& run) {
+    // The server's place first, as Launch Server refuses it: missing, or a
+    // path that does not fit MAX_PATH and would be cut.
+    const ServerLaunchPaths paths = ComposeServerLaunchPaths(Absolute(gameFolder));
+    if (!paths.fits || !platform::PathExists(paths.executable.c_str())) {
+        Notice notice;
+        notice.file = paths.executable;
+        notice.text = ComposeLaunchFailureText(LoadUIText(IDS_LAUNCH_FAILED_TEXT).c_str(), paths.executable);
+        notice.caption = LoadUIText(IDS_LAUNCH_FAILED_CAPTION);
+        notice.style = 0x30;  // MB_ICONWARNING
+        ReportNotice(notices, notice);
+        return false;
+    }
+    if (!PrepareLaunch(winePrefix, options, paths, run)) return false;
+    const auto logMaxSize = static_cast<std::uint64_t>(options.logMaxSize * kBytesPerMB);
+    if (!options.log.empty() && !run.log.Open(options.log, std::max<std::uint64_t>(1, logMaxSize))) {
+        Say("log " + ShownPath(options.log) + ": " + run.log.Failure());
+        return false;
+    }
+    return true;
+}
+
+int RunServer(PreparedRun& run, const ServerContext& context, const RunOptions& options,
+              const std::function<int()>& writeFiles) {
     RestartRules rules;
     ParseRestartMode(options.restart.c_str(), rules.mode);
     rules.maxRestarts = options.maxRestarts;
     rules.windowMs = static_cast<std::int64_t>(options.within * 1000);
     const long graceMs = static_cast<long>(options.grace * 1000);
     const double timeScale = TimeScale();
-
-    // Everything that can be refused is refused before anything is written
-    // or started. The server's place first, as Launch Server refuses it:
-    // missing, or a path that does not fit MAX_PATH and would be cut.
-    const ServerLaunchPaths paths = ComposeServerLaunchPaths(Absolute(GameFolder(places)));
-    if (!paths.fits || !platform::PathExists(paths.executable.c_str())) {
-        const std::string caption = LoadUIText(IDS_LAUNCH_FAILED_CAPTION);
-        ReportNotice(Notice{paths.executable,
-                            ComposeLaunchFailureText(LoadUIText(IDS_LAUNCH_FAILED_TEXT), paths.executable), caption,
-                            platform::BoxOwner::None, 0x30 /* MB_ICONWARNING */});
-        return kExitFailed;
-    }
-    Launch launch;
-    if (!PrepareLaunch(places, options, paths, launch)) return kExitFailed;
-    RunLog log;
-    const auto logMaxSize = static_cast<std::uint64_t>(options.logMaxSize * kBytesPerMB);
-    if (!options.log.empty() && !log.Open(options.log, std::max<std::uint64_t>(1, logMaxSize))) {
-        Say("log " + ShownPath(options.log) + ": " + log.Failure());
-        return kExitFailed;
-    }
+    const PreparedRun& launch = run;
+    RunLog& log = run.log;
 
     if (!options.noWrite) {
         const int written = writeFiles();
         if (written != 0) return written;
         const auto settings = std::make_unique<ServerSettings>();
         settings->SetDefaults();
-        settings->ReadSettings();
+        settings->ReadSettings(context.places);
         if (settings->MapName[0] == '\0' && settings->MapRotationList[0] == '\0') {
             Say("warning: neither a start map nor a rotation is set; give the server one at its console "
                 "(map <mapname>, sv_maplist <maps>)");

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_places.h"
+#include "core/common/server_places.h"
+#include "core/supervise/run_log.h"
+#include "platform/process.h"
 
 namespace CLI {
 class App;
@@ -29,8 +31,26 @@ struct RunOptions {
 // and --prefix as for the other commands.
 CLI::App* AddRunCommand(CLI::App& app, RunOptions& options);
 
+// What a run has settled before anything is written or started.
+struct PreparedRun {
+    platform::ProcessStart start;
+    std::string name;  // for the event lines
+    RunLog log;
+};
+
+// Refuses, having said why, what would end the run before it starts: a
+// server that is not in the game folder or whose path would be cut
+// (reported through `notices`, as Launch Server reports it), a launcher that
+// is not found, a log that cannot be opened. Asks nothing of the user folder,
+// whose lookup may create the documents folder: a refused run leaves no
+// trace.
+bool PrepareRun(const std::string& gameFolder, const std::string& winePrefix, const RunOptions& options,
+                const NoticeSink& notices, PreparedRun& run);
+
 // Runs the command: 0 once stopped by the operator or (on-failure) after a
 // clean end, the server's exit code with --restart never, 1 after a crash
 // loop, 2 when nothing could be started. `writeFiles` writes server.cfg and
-// usedmods.cfg as `servolt-cli write` does and returns its exit code.
-int RunServer(const CliPlaces& places, const RunOptions& options, const std::function<int()>& writeFiles);
+// usedmods.cfg as `servolt-cli write` does and returns its exit code; the
+// context's settings file tells whether a map is set.
+int RunServer(PreparedRun& run, const ServerContext& context, const RunOptions& options,
+              const std::function<int()>& writeFiles);

@@ -109,6 +109,45 @@ class Cli(ProcessTest):
         self.assertEqual(code, 2)
         self.assertIn("longer than 259 characters", err)
 
+    def test_messages_about_a_file_name_it_and_the_reason(self):
+        sep = "\\" if self.wine else "/"
+        ini = self.write_ini("s.ini", {})
+        with open(os.path.join(self.root, "server.cfg"), "wb") as f:
+            f.write(golden("default.cfg"))
+        os.makedirs(os.path.join(self.root, "taken", "server.cfg"))
+        read_only = self.write_ini("read-only.ini", {})
+        os.chmod(os.path.join(self.root, "read-only.ini"), 0o444)
+        # Permissions do not bind root, natively or under Wine: the settings
+        # file then fails through a folder that is not there.
+        binding = os.geteuid() != 0
+        cases = [
+            ("missing --out folder", ("write", "--ini", ini, "--out", self.path("nowhere")),
+             "Can not write configuration to: " + self.path("nowhere") + sep + "server.cfg: "),
+            ("a folder where server.cfg goes", ("write", "--ini", ini, "--out", self.path("taken")),
+             "Can not write configuration to: " + self.path("taken") + sep + "server.cfg: "),
+            ("an unreadable server.cfg to import", ("import", self.path("missing.cfg"), "--ini", ini),
+             self.path("missing.cfg") + ": cannot be read: "),
+        ]
+        ini_head = "Error while reading or writing INI: %s: WriteSettingsString failed with error "
+        if binding:
+            cases.append(("read-only settings file", ("import", self.path("server.cfg"), "--ini", read_only),
+                          ini_head % read_only))
+        else:
+            cases.append(("settings file in a missing folder",
+                          ("import", self.path("server.cfg"), "--ini", self.path("gone", "s.ini")),
+                          ini_head % self.path("gone", "s.ini")))
+        for what, args, head in cases:
+            with self.subTest(what):
+                code, _, err = self.run_cli(*args)
+                self.assertEqual(code, 2, err)
+                line = next((l for l in err.splitlines() if head in l), None)
+                self.assertIsNotNone(line, "%r not in %r" % (head, err))
+                # The system's reason follows the file: words, not a bare code.
+                self.assertRegex(line[line.index(head) + len(head):], r"^\d*:? ?[A-Za-z][A-Za-z ,.'-]*\S")
+        if binding:
+            with open(os.path.join(self.root, "read-only.ini"), "rb") as f:
+                self.assertEqual(f.read(), b"")  # nothing of the import reached it
+
     def test_write_into_a_folder_named_in_the_ansi_code_page(self):
         ini = self.write_ini("s.ini", {})
         name = "Dossier d'\u00e9t\u00e9"

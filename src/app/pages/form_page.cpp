@@ -2,6 +2,7 @@
 
 #include "app/pages/page_conversions.h"
 #include "app/pages/page_helpers.h"
+#include "app/shell/app_state.h"
 #include "core/common/ui_text.h"
 
 namespace pages {
@@ -46,7 +47,7 @@ void ShowValue(HWND dialog, const PageControl& control, const ServerSettings& se
         HWND combo = GetDlgItem(dialog, id);
         SendMessageA(combo, CB_RESETCONTENT, 0, 0);
         for (std::size_t i = 0; i < control.entryCount; ++i) {
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadUIText(control.entries[i])));
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadUIText(control.entries[i]).c_str()));
         }
         // An index outside the list leaves the box without a selection;
         // the field keeps its value until an entry is chosen.

@@ -12,6 +12,7 @@
 #include "ui_text_ids.h"
 #include "app/pages/page_helpers.h"
 #include "app/pages/pages.h"
+#include "app/shell/app_state.h"
 #include "platform/platform.h"
 #include "core/settings/server_settings.h"
 
@@ -29,7 +30,7 @@ const ControlText kPageTexts[] = {
 
 void FillMapsList(HWND list, const ServerSettings& settings) {
     UniqueTextList maps;
-    FillMapList(maps, settings.GameType, settings.ModuleUseList);
+    FillMapList(AppContext().places, maps, settings.GameType, settings.ModuleUseList);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     SendMessageA(list, LB_INITSTORAGE, maps.Size(), maps.Size() * 24);

@@ -52,7 +52,7 @@ void Refuse(const RefusalTexts& refusal, unsigned textId, const std::string& nam
     std::string text = LoadUIText(textId);
     const std::string::size_type at = text.find("%s");
     if (at != std::string::npos) text.replace(at, 2, name);
-    platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), LoadUIText(refusal.caption),
+    platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), LoadUIText(refusal.caption).c_str(),
                              MB_ICONWARNING);
 }
 

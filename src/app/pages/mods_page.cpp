@@ -9,6 +9,7 @@
 #include "ui_text_ids.h"
 #include "app/pages/page_helpers.h"
 #include "app/pages/pages.h"
+#include "app/shell/app_state.h"
 #include "core/settings/server_settings.h"
 
 namespace {
@@ -37,7 +38,7 @@ const struct {
 
 void FillModsFoundList(HWND list) {
     UniqueTextList mods;
-    FillModsFound(mods);
+    FillModsFound(AppContext().places, mods);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     for (const std::string& mod : mods.Items()) {
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mod.c_str()));

@@ -43,10 +43,10 @@ void SetLabelTexts(HWND dialog) {
         int id = GetDlgCtrlID(child);
         // Unnamed statics (-1, stored as 0xFFFF) carry no text of the table.
         if (id <= 0 || id == 0xFFFF) continue;
-        SetWindowTextA(child, LoadUIText(static_cast<unsigned>(id)));
+        SetWindowTextA(child, LoadUIText(static_cast<unsigned>(id)).c_str());
     }
 }
 
 void SetDlgItemUIText(HWND dialog, int id, unsigned textId) {
-    SetDlgItemTextA(dialog, id, LoadUIText(textId));
+    SetDlgItemTextA(dialog, id, LoadUIText(textId).c_str());
 }

@@ -3,6 +3,7 @@
 #include "app/shell/shell.h"
 
 #include "app/pages/page_helpers.h"
+#include "app/shell/app_state.h"
 #include "platform/platform.h"
 #include "core/servercfg/save_configuration.h"
 #include "core/settings/server_settings.h"
@@ -24,18 +25,16 @@ const ControlText kButtonTexts[] = {
     {IDC_USE_DEFAULTS, IDS_USE_DEFAULTS},
 };
 
-// A message box owned by the main window. The text is copied out of the
-// shared text buffer before the caption is loaded into it.
+// A message box owned by the main window.
 int ShowWarning(const std::string& text, unsigned captionId, unsigned style) {
-    return platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), LoadUIText(captionId), style);
+    return platform::ShowMessageBox(platform::BoxOwner::MainWindow, text.c_str(), LoadUIText(captionId).c_str(),
+                                    style);
 }
 
 // Starts the server from the game folder. False when it could not be
 // started, with the path it was looked for under.
 bool StartServer(std::string& executableShown) {
-    std::string folder;
-    platform::QueryCurrentFolder(folder);
-    ServerLaunchPaths paths = ComposeServerLaunchPaths(folder);
+    ServerLaunchPaths paths = ComposeServerLaunchPaths(AppContext().places.gameFolder);
     executableShown = paths.executable;
     // A path that does not fit MAX_PATH is never cut short: the shortened
     // name could start some other program.
@@ -66,14 +65,14 @@ void LaunchServer() {
         std::string text = LoadUIText(IDS_NO_MAP_TEXT);
         if (ShowWarning(text, IDS_NO_MAP_CAPTION, MB_OKCANCEL | MB_ICONWARNING) != IDOK) return;
     }
-    if (!SaveConfiguration()) return;
+    if (!SaveConfiguration(*settings, AppContext()).serverConfigWritten) return;
 
     std::string executable;
     if (StartServer(executable)) {
         SendMessageA(g_mainWindow, WM_CLOSE, 0, 0);
         return;
     }
-    ShowWarning(ComposeLaunchFailureText(LoadUIText(IDS_LAUNCH_FAILED_TEXT), executable),
+    ShowWarning(ComposeLaunchFailureText(LoadUIText(IDS_LAUNCH_FAILED_TEXT).c_str(), executable),
                 IDS_LAUNCH_FAILED_CAPTION, MB_OK | MB_ICONWARNING);
 }
 
@@ -92,7 +91,7 @@ INT_PTR CALLBACK ControlBarProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
                     SendMessageA(g_mainWindow, WM_CLOSE, 0, 0);
                     break;
                 case IDC_SAVE_CONFIG:
-                    SaveConfiguration();
+                    SaveConfiguration(*GetServerSettings(), AppContext());
                     break;
                 case IDC_USE_DEFAULTS:
                     // Only the record and the page on show change; the files

@@ -2,7 +2,7 @@
 #include "app/shell/shell.h"
 
 #include "platform/platform.h"
-#include "core/common/notice.h"
+#include "app/shell/app_state.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 #include "shell_ids.h"
@@ -44,16 +44,11 @@ bool CreateMainWindow(HINSTANCE instance) {
     if (!RegisterClassExA(&wc)) return false;
 
     // C++ division truncates toward zero, as the centring wants.
-    g_mainWindow = CreateWindowExA(0, kWindowClass, LoadUIText(IDS_APP_TITLE), kWindowStyle,
+    g_mainWindow = CreateWindowExA(0, kWindowClass, LoadUIText(IDS_APP_TITLE).c_str(), kWindowStyle,
                                    (screenWidth - kWindowWidth) / 2, (screenHeight - kWindowHeight) / 2,
                                    kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
     if (!g_mainWindow) return false;
     platform::SetMainWindowHandle(g_mainWindow);
-    // What the core reports, the window shows as a box: the core's own
-    // texts, caption, style and owner.
-    SetNoticeSink([](const Notice& notice) {
-        return platform::ShowMessageBox(notice.owner, notice.text.c_str(), notice.caption.c_str(), notice.style);
-    });
 
     g_tabControl = CreatePageHost(instance, g_mainWindow);
 
@@ -73,7 +68,7 @@ bool CreateMainWindow(HINSTANCE instance) {
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            CreateUserFolders();
+            CreateUserFolders(AppContext().places.userFolder);
             break;
         case WM_CLOSE:
             // Closing never saves: unsaved edits are dropped on purpose.
@@ -120,6 +115,7 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_instance = instance;
+    AppContext();  // the places of the server's files, asked once at start-up
     if (!CreateMainWindow(instance)) return 0;
     return RunMessageLoop();
 }

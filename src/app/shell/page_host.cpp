@@ -60,7 +60,7 @@ void DestroyCurrentPage() {
 
 }  // namespace
 
-const char* GetPageName(int index) {
+std::string GetPageName(int index) {
     if (index < 0 || index >= kPageCount) return LoadUIText(IDS_NO_PAGE_NAME);
     return LoadUIText(IDS_TAB_BASIC + static_cast<unsigned>(index));
 }
@@ -80,9 +80,9 @@ HWND CreatePageHost(HINSTANCE instance, HWND mainWindow) {
         TCITEMA item = {};
         item.mask = TCIF_TEXT;
         item.iImage = -1;
-        // The tab control copies the label, so the shared buffer may be
-        // reused for the next one.
-        item.pszText = const_cast<char*>(GetPageName(index));
+        // The tab control copies the label.
+        std::string label = GetPageName(index);
+        item.pszText = &label[0];
         SendMessageA(g_tabControl, TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
     ShowPage(instance, 0);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 extern HINSTANCE g_instance;     // set first thing by WinMain
 extern HWND g_mainWindow;        // owner of the program's message boxes
 extern HWND g_tabControl;        // the page host
@@ -20,9 +22,8 @@ int RunMessageLoop();
 // Page host (page_host.cpp).
 constexpr int kPageCount = 9;
 HWND CreatePageHost(HINSTANCE instance, HWND mainWindow);
-// The label of a tab, in the shared text buffer; "No page name!" outside
-// 0 to 8.
-const char* GetPageName(int index);
+// The label of a tab; "No page name!" outside 0 to 8.
+std::string GetPageName(int index);
 // Destroys the live page and builds the page of `index` (none for an index
 // outside 0 to 8). Always true.
 bool ShowPage(HINSTANCE instance, int index);

@@ -35,9 +35,9 @@ void Add(std::vector<Finding>& findings, FindingSeverity severity, const std::st
     findings.push_back(Finding{severity, setting, message});
 }
 
-void CheckMaps(const ServerSettings& settings, const CheckPlaces& places, std::vector<Finding>& findings) {
+void CheckMaps(const ServerSettings& settings, const ServerPlaces& places, std::vector<Finding>& findings) {
     UniqueTextList found;
-    FillMapList(MapSources{places.gameFolder, places.modsFolder}, found, settings.GameType,
+    FillMapList(places, found, settings.GameType,
                 settings.ModuleUseList);
     std::set<std::string> installed;
     for (const std::string& map : found.Items()) installed.insert(MapKey(map));
@@ -58,7 +58,7 @@ void CheckMaps(const ServerSettings& settings, const CheckPlaces& places, std::v
     }
 }
 
-void CheckMods(const ServerSettings& settings, const CheckPlaces& places, std::vector<Finding>& findings) {
+void CheckMods(const ServerSettings& settings, const ServerPlaces& places, std::vector<Finding>& findings) {
     UniqueTextList found;
     FillModsFound(places.modsFolder, found);
     for (const FlaggedItem& mod : ParseFlaggedList(settings.ModuleUseList)) {
@@ -132,17 +132,17 @@ void CheckRows(const ServerSettings& settings, std::vector<Finding>& findings) {
     }
 }
 
-void CheckFiles(const ServerSettings& settings, const CheckPlaces& places, std::vector<Finding>& findings) {
-    if (places.settingsFile.size() >= 260) {
+void CheckFiles(const ServerSettings& settings, const ServerPlaces& places, std::vector<Finding>& findings) {
+    if (places.settingsFile.size() >= kProfilePathSize) {
         Add(findings, FindingSeverity::Error, places.settingsFile,
             "the settings file's path is longer than 259 characters; it cannot be written");
     }
-    const std::string config = places.outputFolder + "\\server.cfg";
+    const std::string config = places.ServerConfigPath();
     if (config.size() >= kServerConfigPathSize) {
         Add(findings, FindingSeverity::Error, config, "the path is longer than 259 characters; it cannot be written");
         return;
     }
-    const std::string usedMods = places.outputFolder + "\\moddir\\usedmods.cfg";
+    const std::string usedMods = places.UsedModsPath();
     if (usedMods.size() >= kUserPathSize) {
         Add(findings, FindingSeverity::Error, usedMods, "the path is too long to be written");
     }
@@ -156,7 +156,7 @@ void CheckFiles(const ServerSettings& settings, const CheckPlaces& places, std::
 
 }  // namespace
 
-std::vector<Finding> CheckConfiguration(const ServerSettings& settings, const CheckPlaces& places) {
+std::vector<Finding> CheckConfiguration(const ServerSettings& settings, const ServerPlaces& places) {
     std::vector<Finding> findings;
     CheckMaps(settings, places, findings);
     CheckMods(settings, places, findings);

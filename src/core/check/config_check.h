@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/server_places.h"
 #include "core/settings/server_settings.h"
 
 enum class FindingSeverity { Warning, Error };
@@ -17,16 +18,10 @@ struct Finding {
     std::string message;
 };
 
-// Where the check looks: the game folder and the mods folder (as discovery
-// takes them) and the folder that holds server.cfg and moddir\usedmods.cfg.
-struct CheckPlaces {
-    std::string gameFolder;
-    std::string modsFolder;
-    std::string outputFolder;
-    std::string settingsFile;  // the settings file's path, for its length
-};
-
 // Every finding for `settings`, in the order of the settings file's keys.
-std::vector<Finding> CheckConfiguration(const ServerSettings& settings, const CheckPlaces& places);
+// The places it looks at: the game folder and the mods folder (as discovery
+// takes them), the folder that holds server.cfg and moddir\usedmods.cfg, and
+// the settings file (for the length of its path).
+std::vector<Finding> CheckConfiguration(const ServerSettings& settings, const ServerPlaces& places);
 
 const char* SeverityName(FindingSeverity severity);  // "warning" or "error"

@@ -1,29 +1,17 @@
 #include "core/common/notice.h"
 
-#include <utility>
-
 #include "core/common/ui_text.h"
 
-namespace {
-NoticeSink& Sink() {
-    static NoticeSink sink;
-    return sink;
-}
-}  // namespace
+int ReportNotice(const NoticeSink& sink, const Notice& notice) { return sink ? sink(notice) : 1; }
 
-void SetNoticeSink(NoticeSink sink) { Sink() = std::move(sink); }
-
-int ReportNotice(const Notice& notice) {
-    const NoticeSink& sink = Sink();
-    return sink ? sink(notice) : 1;
-}
-
-int ReportFileNotWritten(const std::string& path, unsigned textId, unsigned captionId) {
+int ReportFileNotWritten(const NoticeSink& sink, const std::string& path, unsigned textId, unsigned captionId,
+                         const platform::Error& error) {
     Notice notice;
     notice.file = path;
-    notice.text = std::string(LoadUIText(textId)) + path;  // copied before the caption is loaded
+    notice.text = LoadUIText(textId) + path;
     notice.caption = LoadUIText(captionId);
     notice.owner = platform::BoxOwner::MainWindow;
     notice.style = 0x30;  // MB_ICONWARNING
-    return ReportNotice(notice);
+    notice.error = error;
+    return ReportNotice(sink, notice);
 }

@@ -2,12 +2,8 @@
 
 #include "platform/platform.h"
 
-namespace {
-// The program has one thread, so one buffer serves every caller.
-char g_uiText[kUITextBufferSize];
-}  // namespace
-
-const char* LoadUIText(unsigned id) {
-    platform::LoadStringResource(id, g_uiText, static_cast<int>(sizeof g_uiText));
-    return g_uiText;
+std::string LoadUIText(unsigned id) {
+    char text[kUITextBufferSize];
+    const int length = platform::LoadStringResource(id, text, static_cast<int>(sizeof text));
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
 }

@@ -1,11 +1,12 @@
 // Texts of the string table.
 #pragma once
 
+#include <string>
+
 #include "ui_text_ids.h"  // the IDS_ names of the string table
 
-// The text of a string-table id in the one shared 4096-byte buffer, which the
-// next call overwrites: a caller that needs two texts at once copies the
-// first. Single-threaded use only.
-const char* LoadUIText(unsigned id);
+// The text of a string-table id, cut to 4095 characters; "" for an id the
+// table does not hold. Each call returns its own copy.
+std::string LoadUIText(unsigned id);
 
 constexpr unsigned kUITextBufferSize = 4096;

@@ -1,7 +1,6 @@
 #include "core/discovery/map_discovery.h"
 
 #include "core/archive/resource_archive.h"
-#include "core/discovery/mod_discovery.h"
 #include "platform/platform.h"
 #include "core/settings/flagged_list.h"
 
@@ -25,15 +24,10 @@ void ForEachArchive(const std::string& folder, Visit visit) {
 
 }  // namespace
 
-MapSources CurrentMapSources() {
-    MapSources sources;
-    platform::QueryCurrentFolder(sources.gameFolder);
-    sources.modsFolder = GetModsFolder();
-    return sources;
-}
+MapSources MapSourcesOf(const ServerPlaces& places) { return MapSources{places.gameFolder, places.modsFolder}; }
 
-void FillMapList(UniqueTextList& list, int gameType, const char* moduleUseList) {
-    FillMapList(CurrentMapSources(), list, gameType, moduleUseList);
+void FillMapList(const ServerPlaces& places, UniqueTextList& list, int gameType, const char* moduleUseList) {
+    FillMapList(MapSourcesOf(places), list, gameType, moduleUseList);
 }
 
 void FillMapList(const MapSources& sources, UniqueTextList& list, int gameType,

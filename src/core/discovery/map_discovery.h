@@ -3,13 +3,13 @@
 // (only their maps/dm/ entries), then loose maps of the three map folders,
 // then every map inside the archives of the mods in use.
 //
-// Each operation comes in two forms: one that finds the game folder (the
-// current folder) and the mods folder itself, and one that is told them, so
-// that the same walk runs on fixture folders.
+// Each operation is told where to look: a server's places, or the two
+// folders alone, so that the same walk runs on fixture folders.
 #pragma once
 
 #include <string>
 
+#include "core/common/server_places.h"
 #include "core/discovery/unique_text_list.h"
 
 // Where discovery looks: the game folder (no trailing backslash) and the
@@ -19,11 +19,10 @@ struct MapSources {
     std::string modsFolder;
 };
 
-// The game folder from the current folder, the mods folder from the user
-// folder rule.
-MapSources CurrentMapSources();
+// The game folder and the mods folder of a server's places.
+MapSources MapSourcesOf(const ServerPlaces& places);
 
-void FillMapList(UniqueTextList& list, int gameType, const char* moduleUseList);
+void FillMapList(const ServerPlaces& places, UniqueTextList& list, int gameType, const char* moduleUseList);
 void FillMapList(const MapSources& sources, UniqueTextList& list, int gameType,
                  const char* moduleUseList);
 

@@ -1,20 +1,12 @@
 #include "core/discovery/mod_discovery.h"
 
-#include "core/common/user_folder.h"
-
 namespace {
 
 const char kModDescription[] = "moddesc.xml";
 
 }  // namespace
 
-std::string GetModsFolder() {
-    return UserFilePath("moddir");
-}
-
-void FillModsFound(UniqueTextList& list) {
-    FillModsFound(GetModsFolder(), list);
-}
+void FillModsFound(const ServerPlaces& places, UniqueTextList& list) { FillModsFound(places.modsFolder, list); }
 
 void FillModsFound(const std::string& modsFolder, UniqueTextList& list) {
     list.Clear();

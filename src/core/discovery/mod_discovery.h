@@ -4,17 +4,14 @@
 
 #include <string>
 
+#include "core/common/server_places.h"
 #include "core/discovery/unique_text_list.h"
 #include "platform/platform.h"
-
-// The user folder followed by "\moddir"; "\moddir" alone (the root of the
-// current drive) when the documents folder cannot be found.
-std::string GetModsFolder();
 
 // Empties the list and fills it with the names of the mods found, in the
 // order the file system returns them. "." counts when moddesc.xml lies in
 // the mods folder itself, ".." when it lies in the user folder.
-void FillModsFound(UniqueTextList& list);
+void FillModsFound(const ServerPlaces& places, UniqueTextList& list);
 void FillModsFound(const std::string& modsFolder, UniqueTextList& list);
 
 // Whether `entry`, found at `candidate` (its full path), is a folder that

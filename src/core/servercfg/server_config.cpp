@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "core/usedmods/used_mods.h"
 #include "platform/platform.h"
@@ -18,7 +19,7 @@
 #include "core/common/notice.h"
 #include "core/common/number_text.h"
 #include "core/common/ui_text.h"
-#include "core/common/user_folder.h"
+#include "core/common/server_places.h"
 
 using namespace servercfg;
 
@@ -579,29 +580,37 @@ std::string BuildServerConfig(const ServerSettings& settings) {
     return ToTextModeBytes(text);
 }
 
-bool GetServerConfigPath(std::string& path) {
-    path = UserFilePath("server.cfg");
+bool GetServerConfigPath(const ServerPlaces& places, std::string& path) {
+    path = places.ServerConfigPath();
     return path.size() < kServerConfigPathSize;
 }
 
-bool WriteServerFiles(const ServerSettings& settings, const std::string& folder) {
-    const std::string path = folder + "\\server.cfg";
-    const bool fits = path.size() < kServerConfigPathSize;
+SaveResult WriteServerFiles(const ServerSettings& settings, const ServerContext& context) {
+    SaveResult result;
+    std::string path;
+    const bool fits = GetServerConfigPath(context.places, path);
     // The whole file is built first and replaces the old one only once it is
     // complete on disk, so a full disk never leaves half a server.cfg.
     const std::string bytes = BuildServerConfig(settings);
+    if (!fits) platform::SetLastErrorCode(206);  // ERROR_FILENAME_EXCED_RANGE
     if (!fits || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
-        ReportFileNotWritten(path, IDS_CONFIG_WRITE_FAILED_TEXT, IDS_CONFIG_WRITE_FAILED_CAPTION);
-        return false;
+        result.failures.push_back(platform::LastError(path));
+        ReportFileNotWritten(context.notices, path, IDS_CONFIG_WRITE_FAILED_TEXT, IDS_CONFIG_WRITE_FAILED_CAPTION,
+                             result.failures.back());
+        return result;
     }
+    result.serverConfigWritten = true;
     // usedmods.cfg belongs with a server.cfg that was written; its own
-    // failure is reported by it and does not change the result.
-    WriteUsedMods(settings.ModuleUseList, folder);
-    return true;
+    // failure is reported by it and does not stop the save.
+    platform::Error usedMods;
+    if (!WriteUsedMods(settings.ModuleUseList, context, usedMods)) result.failures.push_back(usedMods);
+    return result;
 }
 
-bool SaveConfiguration() {
-    ServerSettings* settings = GetServerSettings();
-    settings->WriteSettings();
-    return WriteServerFiles(*settings, UserFolder());
+SaveResult SaveConfiguration(const ServerSettings& settings, const ServerContext& context) {
+    SettingsWriteResult written = settings.WriteSettings(context);
+    SaveResult result = WriteServerFiles(settings, context);
+    if (!written.Written()) result.failures.insert(result.failures.begin(), written.failures.front().error);
+    result.settings = std::move(written);
+    return result;
 }

@@ -17,7 +17,7 @@ void CopyText(char* field, const char* text) {
 
 // A default as the field's own type.
 void SetDefault(char (&text)[kSettingsTextSize], const SettingDefault& def) {
-    CopyText(text, def.uiText ? LoadUIText(def.uiText) : def.text);
+    CopyText(text, def.uiText ? LoadUIText(def.uiText).c_str() : def.text);
 }
 void SetDefault(std::int32_t& value, const SettingDefault& def) { value = def.intValue; }
 void SetDefault(float& value, const SettingDefault& def) {
@@ -39,51 +39,51 @@ void ServerSettings::SetDefaults() {
     }
 }
 
-void ServerSettings::ReadSettings() {
-    SettingsFilePass pass;
-    if (!platform::CanOpenForReading(GetSettingsFilePath())) {
+void ServerSettings::ReadSettings(const ServerPlaces& places) {
+    SettingsProfile file(places.settingsFile);
+    if (!platform::CanOpenForReading(file.ProfilePath())) {
         SetDefaults();
         return;
     }
-    platform::ProfileSession session(GetSettingsFilePath());  // the file is read once
+    platform::ProfileSession session(file.ProfilePath());  // the file is read once
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
         const int section = static_cast<int>(key.section);
-        VisitField(*this, key.field, [&](auto& value) { ReadSettingsField(section, key.key, value); });
+        VisitField(*this, key.field, [&](auto& value) { file.ReadField(section, key.key, value); });
     }
 }
 
-void ServerSettings::WriteSettings() {
+SettingsWriteResult ServerSettings::WriteSettings(const ServerContext& context) const {
     // Every key is attempted; a file that cannot be written is reported once
     // per save, for the first key that failed.
-    bool reported = false;
-    SettingsFilePass pass;
-    platform::ProfileSession session(GetSettingsFilePath());  // and written once, at the end
+    SettingsWriteResult result;
+    const std::string& path = context.places.settingsFile;
+    const SettingsProfile file(path);
+    platform::ProfileSession session(file.ProfilePath());  // and written once, at the end
     const SettingKey* keys = SettingKeys();
     for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
         const SettingKey& key = keys[i];
         const int section = static_cast<int>(key.section);
-        const bool ok = VisitField(static_cast<const ServerSettings&>(*this), key.field,
-                                   [&](const auto& value) { return WriteSettingsField(section, key.key, value); });
-        if (!ok && !reported) {
-            ReportSettingsWriteError(kWriteOperations[static_cast<int>(key.field.kind)]);
-            reported = true;
+        const bool ok =
+            VisitField(*this, key.field, [&](const auto& value) { return file.WriteField(section, key.key, value); });
+        if (ok) continue;
+        result.failures.push_back(SettingsKeyFailure{SettingsSectionName(section), key.key, platform::LastError(path)});
+        if (result.failures.size() == 1) {
+            ReportSettingsWriteError(context.notices, path, kWriteOperations[static_cast<int>(key.field.kind)],
+                                     result.failures.front().error);
         }
     }
-    // Failing only now, the file failed every key: reported as for the first.
-    if (!session.Commit() && !reported) ReportSettingsWriteError("WriteSettingsString");
-}
-
-ServerSettings* GetServerSettings() {
-    // Static storage: creating the record cannot fail, and it lives until the
-    // process ends. It is the one record before it is loaded.
-    static ServerSettings settings;
-    static bool created = false;
-    if (!created) {
-        created = true;
-        settings.SetDefaults();
-        settings.ReadSettings();
+    if (!session.Commit()) {
+        // Failing only now, the file failed every key: reported as for the
+        // first, unless a key has been reported already.
+        const platform::Error error = platform::LastError(path);
+        if (result.failures.empty()) ReportSettingsWriteError(context.notices, path, "WriteSettingsString", error);
+        result.failures.clear();
+        for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
+            result.failures.push_back(
+                SettingsKeyFailure{SettingsSectionName(static_cast<int>(keys[i].section)), keys[i].key, error});
+        }
     }
-    return &settings;
+    return result;
 }

@@ -1,10 +1,28 @@
-// The one settings record of the program and its file operations.
+// The settings record of one server and its settings-file operations.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "core/common/server_places.h"
 #include "core/settings/setting_field.h"
+
+// A key of the settings file that a save could not write, and why.
+struct SettingsKeyFailure {
+    const char* section;
+    const char* key;
+    platform::Error error;
+};
+
+// What a save of the settings file left unwritten.
+struct SettingsWriteResult {
+    // Each key that failed, in file order. When the file itself could not
+    // be written at the end of the save, no key reached it: every key is
+    // listed, with that error.
+    std::vector<SettingsKeyFailure> failures;
+    bool Written() const { return failures.empty(); }
+};
 
 // Every value the operator edits, named after its settings-file key. Texts
 // are NUL-terminated ANSI (line breaks as CR LF), flags hold 0 or 1.
@@ -16,12 +34,14 @@ public:
 
     // Factory values for every field; touches no file.
     void SetDefaults();
-    // Loads every key of Servolt.ini present in the file; keys it lacks keep
-    // their values, and a file that cannot be opened restores the defaults.
-    void ReadSettings();
-    // Stores all 158 keys into Servolt.ini; a failure is reported once per save
-    // and does not stop the remaining keys.
-    void WriteSettings();
+    // Loads every key present in the places' settings file; keys it lacks
+    // keep their values, and a file that cannot be opened restores the
+    // defaults.
+    void ReadSettings(const ServerPlaces& places);
+    // Stores all 158 keys into the context's settings file. A failure is
+    // reported to the context's sink once per save, for the first key that
+    // failed, and does not stop the remaining keys.
+    SettingsWriteResult WriteSettings(const ServerContext& context) const;
 };
 
 // One handle per field, named as the field: fields::ServerName is a
@@ -32,7 +52,3 @@ namespace fields {
 #include "core/settings/settings_fields.h"
 #undef SETTING
 }  // namespace fields
-
-// The process's one record: created on first use with the defaults, then
-// loaded from the settings file.
-ServerSettings* GetServerSettings();

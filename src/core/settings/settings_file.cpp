@@ -16,7 +16,7 @@
 #include "core/common/notice.h"
 #include "core/common/number_text.h"
 #include "core/common/ui_text.h"
-#include "core/common/user_folder.h"
+#include "core/common/server_places.h"
 
 namespace {
 
@@ -62,45 +62,7 @@ const char* const kSectionNames[] = {"Basic",  "Advanced", "Advanced2",  "Team",
 // twice as long as the 4095 characters of a text.
 constexpr unsigned long kValueBufferSize = 2 * kSettingsTextSize + 16;
 
-// The profile functions work in MAX_PATH buffers. Wine does not refuse a
-// longer name: it goes on with whatever its buffer held, and the keys land
-// in stray files of the current folder, where nothing reads them back. Such
-// a path therefore counts as not fitting.
-constexpr std::size_t kProfilePathSize = 260;  // MAX_PATH
-char g_settingsPath[kProfilePathSize];
-int g_livePasses = 0;  // SettingsFilePass objects alive; the path is held while any is
-
 bool IsQuote(char c) { return c == '"' || c == '\''; }
-
-// Reads a key; false when the key is missing. `value` gets what the profile
-// function returns (enclosing quotes already removed).
-bool ReadValue(int section, const char* key, std::string& value) {
-    static char buffer[kValueBufferSize];
-    const char* path = GetSettingsFilePath();
-    // An empty name would make the profile functions read win.ini.
-    if (*path == '\0') return false;
-    unsigned long length =
-        platform::ReadProfileString(SettingsSectionName(section), key, "", buffer, kValueBufferSize, path);
-    if (length > 0) {
-        value.assign(buffer, length);
-        return true;
-    }
-    // Nothing came back: either the key is present with an empty value or
-    // it is missing. A missing key returns the default, so ask once more
-    // with a default that an empty value cannot produce.
-    length = platform::ReadProfileString(SettingsSectionName(section), key, "-", buffer, kValueBufferSize, path);
-    value.clear();
-    return length == 0;
-}
-
-bool WriteValue(int section, const char* key, const char* value) {
-    const char* path = GetSettingsFilePath();
-    if (*path == '\0') {
-        platform::SetLastErrorCode(206);  // ERROR_FILENAME_EXCED_RANGE
-        return false;
-    }
-    return platform::WriteProfileString(SettingsSectionName(section), key, value, path);
-}
 
 }  // namespace
 
@@ -114,35 +76,42 @@ const char* SettingsSectionName(int section) {
     return kSectionNames[section];
 }
 
-namespace {
-std::string g_chosenSettingsFile;  // a front end's choice; empty: the user folder's
+// The profile functions work in MAX_PATH buffers. Wine does not refuse a
+// longer name: it goes on with whatever its buffer held, and the keys land
+// in stray files of the current folder, where nothing reads them back. Such
+// a path therefore counts as not fitting.
+SettingsProfile::SettingsProfile(const std::string& path)
+    : path_(path.size() < kProfilePathSize ? path : std::string()) {}
 
-void BuildSettingsFilePath() {
-    if (g_chosenSettingsFile.empty()) {
-        BuildUserFilePath("Servolt.ini", g_settingsPath, sizeof g_settingsPath);
-    } else if (g_chosenSettingsFile.size() < sizeof g_settingsPath) {
-        std::memcpy(g_settingsPath, g_chosenSettingsFile.c_str(), g_chosenSettingsFile.size() + 1);
-    } else {
-        g_settingsPath[0] = '\0';  // too long for the profile functions, as for the user folder's
+// Reads a key; false when the key is missing. `value` gets what the profile
+// function returns (enclosing quotes already removed).
+bool SettingsProfile::ReadValue(int section, const char* key, std::string& value) {
+    // An empty name would make the profile functions read win.ini.
+    if (path_.empty()) return false;
+    if (buffer_.empty()) buffer_.resize(kValueBufferSize);
+    char* buffer = buffer_.data();
+    unsigned long length = platform::ReadProfileString(SettingsSectionName(section), key, "", buffer,
+                                                       kValueBufferSize, path_.c_str());
+    if (length > 0) {
+        value.assign(buffer, length);
+        return true;
     }
-}
-}  // namespace
-
-const char* GetSettingsFilePath() {
-    if (g_livePasses == 0) BuildSettingsFilePath();
-    return g_settingsPath;
-}
-
-void UseSettingsFile(const std::string& path) { g_chosenSettingsFile = path; }
-
-SettingsFilePass::SettingsFilePass() {
-    // A pass begun inside another (a save started from the error box of a
-    // save) keeps the outer pass's path.
-    if (g_livePasses == 0) BuildSettingsFilePath();
-    ++g_livePasses;
+    // Nothing came back: either the key is present with an empty value or
+    // it is missing. A missing key returns the default, so ask once more
+    // with a default that an empty value cannot produce.
+    length = platform::ReadProfileString(SettingsSectionName(section), key, "-", buffer, kValueBufferSize,
+                                         path_.c_str());
+    value.clear();
+    return length == 0;
 }
 
-SettingsFilePass::~SettingsFilePass() { --g_livePasses; }
+bool SettingsProfile::WriteValue(int section, const char* key, const char* value) const {
+    if (path_.empty()) {
+        platform::SetLastErrorCode(206);  // ERROR_FILENAME_EXCED_RANGE
+        return false;
+    }
+    return platform::WriteProfileString(SettingsSectionName(section), key, value, path_.c_str());
+}
 
 std::string EncodeSettingsText(const char* text) {
     std::string value;
@@ -188,46 +157,47 @@ void DecodeSettingsText(const char* value, char* field) {
     field[length] = '\0';
 }
 
-bool WriteSettingsString(int section, const char* key, const char* text) {
+bool SettingsProfile::WriteString(int section, const char* key, const char* text) const {
     return WriteValue(section, key, EncodeSettingsText(text).c_str());
 }
 
-bool WriteSettingsInt(int section, const char* key, std::int32_t value) {
+bool SettingsProfile::WriteInt(int section, const char* key, std::int32_t value) const {
     char text[16];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
     return WriteValue(section, key, text);
 }
 
-bool WriteSettingsFloat(int section, const char* key, float value) {
+bool SettingsProfile::WriteFloat(int section, const char* key, float value) const {
     return WriteValue(section, key, FormatFloatText(value).c_str());
 }
 
-bool WriteSettingsBoolean(int section, const char* key, bool value) {
+bool SettingsProfile::WriteBoolean(int section, const char* key, bool value) const {
     return WriteValue(section, key, value ? "1" : "0");
 }
 
-void ReadSettingsString(int section, const char* key, char* field) {
+void SettingsProfile::ReadString(int section, const char* key, char* field) {
     std::string value;
     if (ReadValue(section, key, value)) DecodeSettingsText(value.c_str(), field);
 }
 
-void ReadSettingsInt(int section, const char* key, std::int32_t& field) {
+void SettingsProfile::ReadInt(int section, const char* key, std::int32_t& field) {
     std::string value;
     if (ReadValue(section, key, value) && !value.empty()) field = ParseClampedInt(value.c_str());
 }
 
-void ReadSettingsFloat(int section, const char* key, float& field) {
+void SettingsProfile::ReadFloat(int section, const char* key, float& field) {
     std::string value;
     if (ReadValue(section, key, value) && !value.empty()) field = NarrowToFloat(ParseFloatText(value.c_str()));
 }
 
-void ReadSettingsBoolean(int section, const char* key, bool& field) {
+void SettingsProfile::ReadBoolean(int section, const char* key, bool& field) {
     std::string value;
     if (ReadValue(section, key, value) && !value.empty()) field = ParseClampedInt(value.c_str()) == 1;
 }
 
-void ReportSettingsWriteError(const char* operation) {
-    const unsigned long code = platform::LastErrorCode();
+void ReportSettingsWriteError(const NoticeSink& sink, const std::string& path, const char* operation,
+                              const platform::Error& error) {
+    const unsigned long code = error.code;
     std::string system = platform::SystemErrorText(code);
     if (system.empty()) system = "Unknown error.";
     const std::string format = LoadUIText(IDS_INI_ERROR_FORMAT);  // "%s failed with error %d: %s"
@@ -245,10 +215,11 @@ void ReportSettingsWriteError(const char* operation) {
         }
     }
     Notice notice;
-    notice.file = GetSettingsFilePath();
+    notice.file = path;
     notice.text = message;
     notice.caption = LoadUIText(IDS_INI_ERROR_CAPTION);
     notice.owner = platform::BoxOwner::None;  // the one box of the program without owner
     notice.style = 0;                          // MB_OK
-    ReportNotice(notice);
+    notice.error = error;
+    ReportNotice(sink, notice);
 }

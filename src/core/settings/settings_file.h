@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "core/common/notice.h"
 #include "core/settings/server_settings.h"
 
 enum class SettingsSection : int {
@@ -32,69 +34,61 @@ const SettingKey* SettingKeys();
 
 // The section name for an index, "" outside 0 to 8.
 const char* SettingsSectionName(int section);
-// The path of Servolt.ini in one shared buffer, rebuilt at each call; empty
-// when it is longer than the profile functions take (MAX_PATH, NUL included).
-// While a SettingsFilePass is alive it is the path the pass began with.
-const char* GetSettingsFilePath();
-// Makes the settings file `path` (a front end's --ini) instead of the user
-// folder's Servolt.ini; the empty text returns to the user folder's.
-void UseSettingsFile(const std::string& path);
 
-// One read or write of the whole record: its keys all go to the one file,
-// and the Documents folder is asked for once rather than for each of the
-// 158 keys (under Wine each query costs as much as the profile call itself).
-class SettingsFilePass {
+// The typed profile reads and writes of one settings file. A path that does
+// not fit the profile functions (MAX_PATH, NUL included) counts as empty:
+// nothing is read from it, and each write fails with
+// ERROR_FILENAME_EXCED_RANGE, so no key lands in a stray file. One object
+// serves one load or one save.
+class SettingsProfile {
 public:
-    SettingsFilePass();
-    ~SettingsFilePass();
-    SettingsFilePass(const SettingsFilePass&) = delete;
-    SettingsFilePass& operator=(const SettingsFilePass&) = delete;
+    explicit SettingsProfile(const std::string& path);
+    SettingsProfile(const SettingsProfile&) = delete;
+    SettingsProfile& operator=(const SettingsProfile&) = delete;
+
+    // The path the profile functions get; empty when it does not fit.
+    const char* ProfilePath() const { return path_.c_str(); }
+
+    // Each returns false when the profile write failed (LastErrorCode()
+    // tells why); they show nothing themselves.
+    bool WriteString(int section, const char* key, const char* text) const;
+    bool WriteInt(int section, const char* key, std::int32_t value) const;
+    bool WriteFloat(int section, const char* key, float value) const;
+    bool WriteBoolean(int section, const char* key, bool value) const;
+
+    // Each leaves the field unchanged when the key is missing. A text key
+    // that is present with an empty value empties the text; an empty number
+    // or flag keeps its value.
+    void ReadString(int section, const char* key, char* field /*4096*/);
+    void ReadInt(int section, const char* key, std::int32_t& field);
+    void ReadFloat(int section, const char* key, float& field);
+    void ReadBoolean(int section, const char* key, bool& field);
+
+    // The same, chosen by the field's type, for walks over the key table.
+    bool WriteField(int section, const char* key, const char (&text)[kSettingsTextSize]) const {
+        return WriteString(section, key, text);
+    }
+    bool WriteField(int section, const char* key, std::int32_t value) const { return WriteInt(section, key, value); }
+    bool WriteField(int section, const char* key, float value) const { return WriteFloat(section, key, value); }
+    bool WriteField(int section, const char* key, bool value) const { return WriteBoolean(section, key, value); }
+    void ReadField(int section, const char* key, char (&text)[kSettingsTextSize]) { ReadString(section, key, text); }
+    void ReadField(int section, const char* key, std::int32_t& value) { ReadInt(section, key, value); }
+    void ReadField(int section, const char* key, float& value) { ReadFloat(section, key, value); }
+    void ReadField(int section, const char* key, bool& value) { ReadBoolean(section, key, value); }
+
+private:
+    bool ReadValue(int section, const char* key, std::string& value);
+    bool WriteValue(int section, const char* key, const char* value) const;
+
+    std::string path_;
+    std::vector<char> buffer_;  // what a read returns, for every read of the object
 };
 
-// Each returns false when the profile write failed (LastErrorCode() tells
-// why); they show nothing themselves.
-bool WriteSettingsString(int section, const char* key, const char* text);
-bool WriteSettingsInt(int section, const char* key, std::int32_t value);
-bool WriteSettingsFloat(int section, const char* key, float value);
-bool WriteSettingsBoolean(int section, const char* key, bool value);
-
-// Each leaves the field unchanged when the key is missing. A text key that
-// is present with an empty value empties the text; an empty number or flag
-// keeps its value.
-void ReadSettingsString(int section, const char* key, char* field /*4096*/);
-void ReadSettingsInt(int section, const char* key, std::int32_t& field);
-void ReadSettingsFloat(int section, const char* key, float& field);
-void ReadSettingsBoolean(int section, const char* key, bool& field);
-
-// The same, chosen by the field's type, for walks over the key table.
-inline bool WriteSettingsField(int section, const char* key, const char (&text)[kSettingsTextSize]) {
-    return WriteSettingsString(section, key, text);
-}
-inline bool WriteSettingsField(int section, const char* key, std::int32_t value) {
-    return WriteSettingsInt(section, key, value);
-}
-inline bool WriteSettingsField(int section, const char* key, float value) {
-    return WriteSettingsFloat(section, key, value);
-}
-inline bool WriteSettingsField(int section, const char* key, bool value) {
-    return WriteSettingsBoolean(section, key, value);
-}
-inline void ReadSettingsField(int section, const char* key, char (&text)[kSettingsTextSize]) {
-    ReadSettingsString(section, key, text);
-}
-inline void ReadSettingsField(int section, const char* key, std::int32_t& value) {
-    ReadSettingsInt(section, key, value);
-}
-inline void ReadSettingsField(int section, const char* key, float& value) {
-    ReadSettingsFloat(section, key, value);
-}
-inline void ReadSettingsField(int section, const char* key, bool& value) {
-    ReadSettingsBoolean(section, key, value);
-}
-
-// Reports a failed write to the front end, with the last error code and its
-// system text.
-void ReportSettingsWriteError(const char* operation);
+// Reports a failed write of `path` to `sink` as the window's box without
+// owner: "`operation` failed with error <code>: <system text>", with the
+// system's text for error.code.
+void ReportSettingsWriteError(const NoticeSink& sink, const std::string& path, const char* operation,
+                              const platform::Error& error);
 
 // The value text stored for a text field, and its reading back. Backslashes
 // are doubled and each CR LF becomes the two characters \n, so every text

@@ -4,7 +4,6 @@
 
 #include "platform/platform.h"
 #include "core/settings/flagged_list.h"
-#include "core/settings/server_settings.h"
 #include "core/common/notice.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
@@ -42,14 +41,20 @@ std::string BuildUsedMods(const char* moduleUseList) {
     return bytes;
 }
 
-void WriteUsedMods() { WriteUsedMods(GetServerSettings()->ModuleUseList, UserFolder()); }
+bool WriteUsedMods(const char* list, const ServerContext& context, platform::Error& error) {
+    if (CountFlaggedPairs(list) == 0) return true;  // no mod in use: the file stays as it is
 
-void WriteUsedMods(const char* list, const std::string& folder) {
-    if (CountFlaggedPairs(list) == 0) return;  // no mod in use: the file stays as it is
-
-    const std::string path = folder + "\\moddir\\usedmods.cfg";
+    const std::string path = context.places.UsedModsPath();
     const std::string bytes = BuildUsedMods(list);
-    if (path.size() >= kUserPathSize || !platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size())) {
-        ReportFileNotWritten(path, IDS_USED_MODS_WRITE_FAILED_TEXT, IDS_USED_MODS_WRITE_FAILED_CAPTION);
+    bool written = false;
+    if (path.size() >= kUserPathSize) {
+        platform::SetLastErrorCode(206);  // ERROR_FILENAME_EXCED_RANGE
+    } else {
+        written = platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size());
     }
+    if (written) return true;
+    error = platform::LastError(path);
+    ReportFileNotWritten(context.notices, path, IDS_USED_MODS_WRITE_FAILED_TEXT, IDS_USED_MODS_WRITE_FAILED_CAPTION,
+                         error);
+    return false;
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/common/server_places.h"
+
 // The number of (name, mark) pairs in a flagged-list text, counted as the
 // text is read (a final name without a mark counts); 0 for the empty text.
 int CountFlaggedPairs(const char* text);
@@ -12,9 +14,8 @@ int CountFlaggedPairs(const char* text);
 // highest priority; names are XML-escaped.
 std::string BuildUsedMods(const char* moduleUseList);
 
-// Writes folder\moddir\usedmods.cfg for the mod list; with no mod in use
-// the file is left as it is. A failure is reported as a notice and changes
-// nothing on disk.
-void WriteUsedMods(const char* moduleUseList, const std::string& folder);
-// The same for the record's ModuleUseList, in the user folder.
-void WriteUsedMods();
+// Writes the context's usedmods.cfg (ServerPlaces::UsedModsPath) for the
+// mod list; with no mod in use the file is left as it is. A failure is
+// reported to the context's sink, changes nothing on disk and returns false
+// with the reason in `error`.
+bool WriteUsedMods(const char* moduleUseList, const ServerContext& context, platform::Error& error);

@@ -6,7 +6,7 @@
 // registered once per process); the tests run in the order written and the
 // last one closes it.
 #include "page_ids.h"
-#include "core/settings/server_settings.h"
+#include "app/shell/app_state.h"
 #include "app/shell/shell.h"
 #include "shell_ids.h"
 
@@ -110,7 +110,7 @@ TEST_F(Shell, TabLabelsAndTheNameOutsideTheTable) {
     const char* labels[kPageCount] = {"Basic", "Advanced", "Advanced2", "Team", "Limits/Restrictions",
                                       "Maps/Rotation", "Weapons/Ammo", "Explosives", "Mods"};
     for (int i = 0; i < kPageCount; ++i) {
-        EXPECT_STREQ(GetPageName(i), labels[i]) << i;
+        EXPECT_EQ(GetPageName(i), labels[i]) << i;
         char text[64] = "";
         TCITEMA item = {};
         item.mask = TCIF_TEXT;
@@ -119,9 +119,9 @@ TEST_F(Shell, TabLabelsAndTheNameOutsideTheTable) {
         SendMessageA(g_tabControl, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         EXPECT_STREQ(text, labels[i]) << i;
     }
-    EXPECT_STREQ(GetPageName(9), "No page name!");
-    EXPECT_STREQ(GetPageName(-1), "No page name!");
-    EXPECT_STREQ(GetPageName(1000), "No page name!");
+    EXPECT_EQ(GetPageName(9), "No page name!");
+    EXPECT_EQ(GetPageName(-1), "No page name!");
+    EXPECT_EQ(GetPageName(1000), "No page name!");
 }
 
 TEST_F(Shell, ControlBarSitsUnderTheTabs) {

@@ -27,7 +27,10 @@ protected:
         SetText(settings_.MapName, "maps/dm/alpha");
         SetText(settings_.MapRotationList, "dm/alpha 0 maps/dm/BETA.bsp 1 ");  // as the server resolves them
         SetText(settings_.ModuleUseList, "modA 1 ");
-        places_ = {folder_.PathOf("game"), folder_.PathOf("mods"), folder_.PathOf("out"), "Servolt.ini"};
+        places_.gameFolder = folder_.PathOf("game");
+        places_.modsFolder = folder_.PathOf("mods");
+        places_.userFolder = folder_.PathOf("out");
+        places_.settingsFile = "Servolt.ini";
         WriteServerCfg();
     }
     void WriteServerCfg() { folder_.WriteFile("out\\server.cfg", BuildServerConfig(settings_)); }
@@ -35,7 +38,7 @@ protected:
 
     FixtureFolder folder_;
     ServerSettings settings_;
-    CheckPlaces places_;
+    ServerPlaces places_;
 };
 
 TEST_F(ConfigCheck, ACleanConfigurationHasNoFindings) { EXPECT_TRUE(Check().empty()); }
@@ -43,7 +46,7 @@ TEST_F(ConfigCheck, ACleanConfigurationHasNoFindings) { EXPECT_TRUE(Check().empt
 TEST_F(ConfigCheck, EachProblemGivesItsOwnFinding) {
     struct Case {
         const char* what;
-        std::function<void(ServerSettings&, CheckPlaces&, FixtureFolder&)> change;
+        std::function<void(ServerSettings&, ServerPlaces&, FixtureFolder&)> change;
         bool rewrite;  // server.cfg written again after the change
         FindingSeverity severity;
         std::string setting;  // "" for a file: the finding names the path
@@ -51,27 +54,27 @@ TEST_F(ConfigCheck, EachProblemGivesItsOwnFinding) {
     };
     const std::string longFolder(300, 'x');
     const Case cases[] = {
-        {"start map not installed", [](ServerSettings& s, CheckPlaces&, FixtureFolder&) { SetText(s.MapName, "maps/dm/gamma"); },
+        {"start map not installed", [](ServerSettings& s, ServerPlaces&, FixtureFolder&) { SetText(s.MapName, "maps/dm/gamma"); },
          true, FindingSeverity::Error, "MapName", "\"maps/dm/gamma\" is not installed"},
-        {"rotation map not installed", [](ServerSettings& s, CheckPlaces&, FixtureFolder&) { SetText(s.MapRotationList, "dm/alpha 0 dm/gamma 0 "); },
+        {"rotation map not installed", [](ServerSettings& s, ServerPlaces&, FixtureFolder&) { SetText(s.MapRotationList, "dm/alpha 0 dm/gamma 0 "); },
          true, FindingSeverity::Error, "MapRotationList", "\"dm/gamma\" is not installed"},
-        {"mod not in the mods folder", [](ServerSettings& s, CheckPlaces&, FixtureFolder&) { SetText(s.ModuleUseList, "modA 1 modB 0 "); },
+        {"mod not in the mods folder", [](ServerSettings& s, ServerPlaces&, FixtureFolder&) { SetText(s.ModuleUseList, "modA 1 modB 0 "); },
          true, FindingSeverity::Error, "ModuleUseList", "\"modB\" is in use but not in the mods folder"},
-        {"mod name climbing out", [](ServerSettings& s, CheckPlaces&, FixtureFolder&) { SetText(s.ModuleUseList, "modA 1 ..\\evil 0 "); },
+        {"mod name climbing out", [](ServerSettings& s, ServerPlaces&, FixtureFolder&) { SetText(s.ModuleUseList, "modA 1 ..\\evil 0 "); },
          true, FindingSeverity::Error, "ModuleUseList", "path separator or \"..\""},
-        {"choice outside its table", [](ServerSettings& s, CheckPlaces&, FixtureFolder&) { s.HealRate = 4; },
+        {"choice outside its table", [](ServerSettings& s, ServerPlaces&, FixtureFolder&) { s.HealRate = 4; },
          true, FindingSeverity::Warning, "HealRate", "4 is not one of its 4 choices"},
-        {"line break in a quoted value", [](ServerSettings& s, CheckPlaces&, FixtureFolder&) { SetText(s.WelcomeMessage, "Hi\r\nthere"); },
+        {"line break in a quoted value", [](ServerSettings& s, ServerPlaces&, FixtureFolder&) { SetText(s.WelcomeMessage, "Hi\r\nthere"); },
          true, FindingSeverity::Warning, "WelcomeMessage", "holds a line break"},
-        {"double quote in a quoted value", [](ServerSettings& s, CheckPlaces&, FixtureFolder&) { SetText(s.ServerName, "The \"Best\""); },
+        {"double quote in a quoted value", [](ServerSettings& s, ServerPlaces&, FixtureFolder&) { SetText(s.ServerName, "The \"Best\""); },
          true, FindingSeverity::Warning, "ServerName", "holds a double quote"},
-        {"server.cfg stale", [](ServerSettings& s, CheckPlaces&, FixtureFolder&) { SetText(s.ServerName, "Renamed"); },
+        {"server.cfg stale", [](ServerSettings& s, ServerPlaces&, FixtureFolder&) { SetText(s.ServerName, "Renamed"); },
          false, FindingSeverity::Warning, "", "stale: run write"},
-        {"server.cfg missing", [](ServerSettings&, CheckPlaces&, FixtureFolder& f) { std::filesystem::remove(f.HostPathOf("out\\server.cfg")); },
+        {"server.cfg missing", [](ServerSettings&, ServerPlaces&, FixtureFolder& f) { std::filesystem::remove(f.HostPathOf("out\\server.cfg")); },
          false, FindingSeverity::Warning, "", "missing: run write"},
-        {"settings file path too long", [&](ServerSettings&, CheckPlaces& p, FixtureFolder&) { p.settingsFile = longFolder; },
+        {"settings file path too long", [&](ServerSettings&, ServerPlaces& p, FixtureFolder&) { p.settingsFile = longFolder; },
          false, FindingSeverity::Error, "", "longer than 259 characters"},
-        {"server.cfg path too long", [&](ServerSettings&, CheckPlaces& p, FixtureFolder&) { p.outputFolder = longFolder; },
+        {"server.cfg path too long", [&](ServerSettings&, ServerPlaces& p, FixtureFolder&) { p.userFolder = longFolder; },
          false, FindingSeverity::Error, "", "longer than 259 characters"},
     };
     for (const Case& c : cases) {

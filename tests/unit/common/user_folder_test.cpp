@@ -5,7 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
-#include "core/settings/settings_file.h"
+#include "core/common/server_places.h"
 #include "core/common/user_folder.h"
 #include "test_support.h"
 
@@ -16,15 +16,14 @@
 using UserFolders = CoreTest;
 
 TEST_F(UserFolders, DocumentsFolderComesFromTheLookupAndIsEmptiedOnFailure) {
-    char path[kUserPathSize] = "stale";
+    std::string path = "stale";
     ASSERT_TRUE(GetDocumentsFolder(path));
     EXPECT_EQ(documents_, path);
 
     platform::SetDocumentsFolderUnknownForTests();
-    std::string stale = "stale";
-    std::copy(stale.begin(), stale.end() + 1, path);
+    path = "stale";
     EXPECT_FALSE(GetDocumentsFolder(path));
-    EXPECT_STREQ(path, "");
+    EXPECT_EQ(path, "");
 }
 
 TEST_F(UserFolders, TheSystemLookupFindsAnExistingFolder) {
@@ -35,54 +34,75 @@ TEST_F(UserFolders, TheSystemLookupFindsAnExistingFolder) {
     std::string savedHome = oldHome ? oldHome : "";
     setenv("HOME", root_.c_str(), 1);
 #endif
-    char path[kUserPathSize];
+    std::string path;
     bool found = GetDocumentsFolder(path);
 #if !defined(_WIN32)
     if (oldHome) setenv("HOME", savedHome.c_str(), 1);
     else unsetenv("HOME");
 #endif
     ASSERT_TRUE(found);
-    EXPECT_TRUE(platform::PathExists(path)) << path;
-    EXPECT_NE(std::string(path).back(), '\\');
+    EXPECT_TRUE(platform::PathExists(path.c_str())) << path;
+    EXPECT_NE(path.back(), '\\');
 }
 
 TEST_F(UserFolders, FilesOfTheUserFolderAreNamedByOneRule) {
-    EXPECT_EQ(UserFilePath("Servolt.ini"), documents_ + "\\Brenmoor\\Vantrel(tm)\\Servolt.ini");
-    EXPECT_EQ(UserFilePath("moddir\\usedmods.cfg"), documents_ + "\\Brenmoor\\Vantrel(tm)\\moddir\\usedmods.cfg");
-    EXPECT_EQ(std::string(GetSettingsFilePath()), documents_ + "\\Brenmoor\\Vantrel(tm)\\Servolt.ini");
-
-    platform::SetDocumentsFolderUnknownForTests();
-    EXPECT_EQ(UserFilePath("Servolt.ini"), "\\Servolt.ini");
-    EXPECT_STREQ(GetSettingsFilePath(), "\\Servolt.ini");
-    EXPECT_EQ(UserFilePath("server.cfg"), "\\server.cfg");
+    const std::string user = documents_ + "\\Brenmoor\\Vantrel(tm)";
+    const struct {
+        std::string documents;  // "" unknown
+        std::string user, settings, serverCfg, mods, usedMods;
+    } cases[] = {
+        {documents_, user, user + "\\Servolt.ini", user + "\\server.cfg", user + "\\moddir",
+         user + "\\moddir\\usedmods.cfg"},
+        // Without a documents folder the files lie in the root of the current drive.
+        {"", "", "\\Servolt.ini", "\\server.cfg", "\\moddir", "\\moddir\\usedmods.cfg"},
+    };
+    for (const auto& c : cases) {
+        if (c.documents.empty()) platform::SetDocumentsFolderUnknownForTests();
+        for (const ServerPlaces& places : {PlacesInDocuments(c.documents, "G:\\game"), DefaultServerPlaces()}) {
+            EXPECT_EQ(places.userFolder, c.user);
+            EXPECT_EQ(places.settingsFile, c.settings);
+            EXPECT_EQ(places.ServerConfigPath(), c.serverCfg);
+            EXPECT_EQ(places.modsFolder, c.mods);
+            EXPECT_EQ(places.UsedModsPath(), c.usedMods);
+            EXPECT_EQ(places.winePrefix, "");
+        }
+    }
+    std::string current;
+    ASSERT_TRUE(platform::QueryCurrentFolder(current));
+    EXPECT_EQ(DefaultServerPlaces().gameFolder, current);
+    EXPECT_EQ(PlacesInDocuments(documents_, "G:\\game").gameFolder, "G:\\game");
 }
 
-TEST_F(UserFolders, PathsThatDoNotFitAreRefusedNotCut) {
-    char small[16] = "x";
-    EXPECT_FALSE(BuildUserFilePath("Servolt.ini", small, sizeof small));
-    EXPECT_STREQ(small, "");
-    char large[kUserPathSize];
-    EXPECT_TRUE(BuildUserFilePath("Servolt.ini", large, sizeof large));
-    EXPECT_EQ(UserFile("Servolt.ini"), large);
+TEST_F(UserFolders, ADocumentsFolderTooLongForItsBufferCountsAsUnknownNotCut) {
+    const std::string longest(kUserPathSize, 'd');
+    platform::SetDocumentsFolderForTests(longest.c_str());
+    std::string path;
+    EXPECT_FALSE(GetDocumentsFolder(path));
+    EXPECT_EQ(path, "");
+    EXPECT_EQ(DefaultServerPlaces().settingsFile, "\\Servolt.ini");
+    const std::string fits(kUserPathSize - 1, 'd');
+    platform::SetDocumentsFolderForTests(fits.c_str());
+    EXPECT_TRUE(GetDocumentsFolder(path));
+    EXPECT_EQ(DefaultServerPlaces().userFolder, fits + "\\Brenmoor\\Vantrel(tm)");
 }
 
 TEST_F(UserFolders, CreatesParentThenChildOnlyWhenMissing) {
     RemoveTree(documents_ + "\\Brenmoor");
     EXPECT_FALSE(FileExists(documents_ + "\\Brenmoor"));
-    CreateUserFolders();
+    CreateUserFolders(UserFolder());
     EXPECT_TRUE(FileExists(documents_ + "\\Brenmoor"));
     EXPECT_TRUE(FileExists(UserFolder()));
 
     // Present folders are left alone, with their contents.
     WriteBytes(UserFile("keep.txt"), "keep");
-    CreateUserFolders();
+    CreateUserFolders(UserFolder());
     EXPECT_EQ(ReadBytes(UserFile("keep.txt")), "keep");
 }
 
 TEST_F(UserFolders, AFileInPlaceOfTheParentCountsAsPresentAndNothingIsReported) {
     RemoveTree(documents_ + "\\Brenmoor");
     WriteBytes(documents_ + "\\Brenmoor", "not a folder");
-    CreateUserFolders();
+    CreateUserFolders(UserFolder());
     EXPECT_EQ(ReadBytes(documents_ + "\\Brenmoor"), "not a folder");
     EXPECT_FALSE(FileExists(UserFolder()));
     EXPECT_TRUE(notices_.empty());
@@ -100,7 +120,7 @@ TEST_F(UserFolders, WithoutDocumentsFolderTheFoldersGoToTheRootOfTheCurrentDrive
     platform::posix::SetDriveRootForTests(root_.c_str());
     const std::string driveRoot = root_;
 #endif
-    CreateUserFolders();
+    CreateUserFolders(DefaultServerPlaces().userFolder);
     EXPECT_TRUE(FileExists("\\Brenmoor\\Vantrel(tm)"));
     EXPECT_TRUE(FileExists(driveRoot + "\\Brenmoor\\Vantrel(tm)"));
     RemoveTree(driveRoot + "\\Brenmoor");

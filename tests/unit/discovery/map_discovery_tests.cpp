@@ -197,7 +197,7 @@ TEST(MapDiscoveryEdges, CurrentFolderAndDocumentsFolderAreTheDefaults) {
     std::filesystem::current_path(game.HostPathOf(""));
     platform::SetDocumentsFolderForTests(docs.Path().c_str());
     UniqueTextList list;
-    FillMapList(list, 2, "M 1 ");
+    FillMapList(DefaultServerPlaces(), list, 2, "M 1 ");
     platform::SetDocumentsFolderForTests(nullptr);
     std::filesystem::current_path(before);
     EXPECT_EQ(ListTexts(list), (Names{"maps/here", "m/own.bsp"}));

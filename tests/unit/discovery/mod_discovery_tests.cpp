@@ -82,16 +82,16 @@ TEST(ModDiscovery, HasModDescriptionNeedsAFolder) {
 
 TEST(ModDiscovery, ModsFolderFollowsTheUserFolderRule) {
     platform::SetDocumentsFolderForTests("C:\\Docs");
-    EXPECT_EQ(GetModsFolder(), "C:\\Docs\\Brenmoor\\Vantrel(tm)\\moddir");
+    EXPECT_EQ(DefaultServerPlaces().modsFolder, "C:\\Docs\\Brenmoor\\Vantrel(tm)\\moddir");
     platform::SetDocumentsFolderUnknownForTests();
-    EXPECT_EQ(GetModsFolder(), "\\moddir");
+    EXPECT_EQ(DefaultServerPlaces().modsFolder, "\\moddir");
     platform::SetDocumentsFolderForTests(nullptr);
 
     FixtureFolder docs;
     docs.WriteFile("Brenmoor\\Vantrel(tm)\\moddir\\Found\\moddesc.xml");
     platform::SetDocumentsFolderForTests(docs.Path().c_str());
     UniqueTextList list;
-    FillModsFound(list);
+    FillModsFound(DefaultServerPlaces(), list);
     platform::SetDocumentsFolderForTests(nullptr);
     EXPECT_EQ(ListTexts(list), (Names{"Found"}));
 }

@@ -8,6 +8,7 @@
 #include "core/servercfg/config_writer.h"
 #include "core/servercfg/save_configuration.h"
 #include "core/common/user_folder.h"
+#include "core/settings/settings_file.h"
 #include "test_support.h"
 
 namespace {
@@ -28,7 +29,15 @@ std::string Section(void (*writer)(std::string&, const ServerSettings&), const S
 }
 }  // namespace
 
-using ServerConfig = CoreTest;
+class ServerConfig : public CoreTest {
+protected:
+    SaveResult result_;
+    // Saves the test's record in its context; true when server.cfg was written.
+    bool Save() {
+        result_ = SaveConfiguration(*settings_, context_);
+        return result_.serverConfigWritten;
+    }
+};
 
 TEST_F(ServerConfig, EveryGoldenCaseIsWrittenByteForByte) {
     std::vector<GoldenCase> cases = ReadGoldenCases();
@@ -46,7 +55,7 @@ TEST_F(ServerConfig, EveryGoldenCaseIsWrittenByteForByte) {
 }
 
 TEST_F(ServerConfig, SaveWritesSettingsThenServerCfgInTheUserFolder) {
-    ASSERT_TRUE(SaveConfiguration());
+    ASSERT_TRUE(Save());
     EXPECT_EQ(FirstDifference(ReadBytes(UserFile("server.cfg")), ReadGolden("default.cfg")), "");
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")), ReadGolden("default_settings.ini"));
     EXPECT_FALSE(FileExists(UserFile("server.cfg.tmp")));
@@ -54,7 +63,7 @@ TEST_F(ServerConfig, SaveWritesSettingsThenServerCfgInTheUserFolder) {
 
     // Saving again with the same settings gives the same bytes.
     const std::string first = ReadBytes(UserFile("server.cfg"));
-    ASSERT_TRUE(SaveConfiguration());
+    ASSERT_TRUE(Save());
     EXPECT_EQ(ReadBytes(UserFile("server.cfg")), first);
 }
 
@@ -135,7 +144,7 @@ TEST_F(ServerConfig, ARotationLongerThanItsOldBufferIsWrittenWhole) {
         ++swaps;
     EXPECT_EQ(swaps, static_cast<std::size_t>(pairs));
     EXPECT_EQ(value.compare(value.size() - 9, 9, "TeamSwap;"), 0);
-    ASSERT_TRUE(SaveConfiguration());
+    ASSERT_TRUE(Save());
     EXPECT_NE(ReadBytes(UserFile("server.cfg")).find("sv_maplist \"" + value + "\"\r\n"), std::string::npos);
 }
 
@@ -155,7 +164,7 @@ TEST_F(ServerConfig, AFailedWriteKeepsThePreviousFileAndIsReported) {
     for (int failingBlock : {1, 2, 4}) {
         notices_.clear();
         platform::FailFileWriteForTests(failingBlock);
-        EXPECT_FALSE(SaveConfiguration()) << failingBlock;
+        EXPECT_FALSE(Save()) << failingBlock;
         EXPECT_EQ(ReadBytes(path), "previous");
         EXPECT_FALSE(FileExists(path + ".tmp"));
         ASSERT_EQ(notices_.size(), 1u);
@@ -164,6 +173,11 @@ TEST_F(ServerConfig, AFailedWriteKeepsThePreviousFileAndIsReported) {
         EXPECT_EQ(notices_[0].caption, "Launch aborted");
         EXPECT_EQ(notices_[0].style, 0x30u);
         EXPECT_EQ(notices_[0].file, path);
+        EXPECT_EQ(notices_[0].error.code, 112u);  // ERROR_DISK_FULL
+        ASSERT_EQ(result_.failures.size(), 1u);
+        EXPECT_EQ(result_.failures[0].path, path);
+        EXPECT_EQ(result_.failures[0].code, 112u);
+        EXPECT_TRUE(result_.settings.Written());
     }
     // The settings file was written all the same.
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")), ReadGolden("default_settings.ini"));
@@ -172,11 +186,20 @@ TEST_F(ServerConfig, AFailedWriteKeepsThePreviousFileAndIsReported) {
 TEST_F(ServerConfig, AMissingUserFolderFailsTheSaveAndWritesNoUsedMods) {
     RemoveTree(UserFolder());
     std::strcpy(settings_->ModuleUseList, "a 1 ");
-    EXPECT_FALSE(SaveConfiguration());
+    EXPECT_FALSE(Save());
     // One box for the settings file, one for server.cfg; none for usedmods.cfg.
     ASSERT_EQ(notices_.size(), 2u);
     EXPECT_EQ(notices_[1].text, "Can not write configuration to: " + UserFile("server.cfg"));
     EXPECT_FALSE(FileExists(UserFolder()));
+    // The result names both files, each with the system's reason.
+    ASSERT_EQ(result_.failures.size(), 2u);
+    EXPECT_EQ(result_.failures[0].path, UserFile("Servolt.ini"));
+    EXPECT_EQ(result_.failures[1].path, UserFile("server.cfg"));
+    for (const platform::Error& error : result_.failures) {
+        EXPECT_EQ(error.code, 3u) << error.path;  // ERROR_PATH_NOT_FOUND
+        EXPECT_FALSE(error.text.empty());
+    }
+    EXPECT_EQ(result_.settings.failures.size(), kSettingKeyCount);
 }
 
 TEST_F(ServerConfig, APathBeyondMaxPathIsRefusedWithTheSameMessage) {
@@ -186,20 +209,23 @@ TEST_F(ServerConfig, APathBeyondMaxPathIsRefusedWithTheSameMessage) {
     for (std::size_t at = documents_.size() + 1; at <= deep.size(); ++at) {
         if (at == deep.size() || deep[at] == '\\') platform::CreateFolder(deep.substr(0, at).c_str());
     }
-    platform::SetDocumentsFolderForTests(deep.c_str());
-    CreateUserFolders();
+    context_.places = PlacesInDocuments(deep, root_);
+    CreateUserFolders(context_.places.userFolder);
     std::string path;
-    EXPECT_FALSE(GetServerConfigPath(path));
+    EXPECT_FALSE(GetServerConfigPath(context_.places, path));
     EXPECT_EQ(path, deep + "\\Brenmoor\\Vantrel(tm)\\server.cfg");
-    EXPECT_FALSE(SaveConfiguration());
+    EXPECT_FALSE(Save());
     ASSERT_FALSE(notices_.empty());
     EXPECT_EQ(notices_.back().text, "Can not write configuration to: " + path);
     EXPECT_FALSE(FileExists(path));
+    ASSERT_FALSE(result_.failures.empty());
+    EXPECT_EQ(result_.failures.back().path, path);
+    EXPECT_EQ(result_.failures.back().code, 206u);  // ERROR_FILENAME_EXCED_RANGE
 }
 
 TEST_F(ServerConfig, WithoutDocumentsFolderServerCfgIsNamedInTheDriveRoot) {
     platform::SetDocumentsFolderUnknownForTests();
     std::string path;
-    EXPECT_TRUE(GetServerConfigPath(path));
+    EXPECT_TRUE(GetServerConfigPath(DefaultServerPlaces(), path));
     EXPECT_EQ(path, "\\server.cfg");
 }

@@ -258,7 +258,7 @@ protected:
         WriteBytes(Path(), CaseFile(LinesOf(corpus.lines, name)));
         ServerSettings read;
         read.SetDefaults();
-        read.ReadSettings();
+        read.ReadSettings(context_.places);
 
         ServerSettings base, expected;
         base.SetDefaults();

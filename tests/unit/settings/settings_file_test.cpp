@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "core/settings/settings_file.h"
+#include "core/common/server_places.h"
 #include "core/common/user_folder.h"
 #include "test_support.h"
 
@@ -199,7 +200,7 @@ TEST_F(SettingsFile, DefaultsMatchTheFactoryValues) {
 
 TEST_F(SettingsFile, FreshFileIsTheExpectedFileWithNineSectionsAnd158KeysInOrder) {
     EXPECT_FALSE(FileExists(UserFile("Servolt.ini")));
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     const std::string written = ReadBytes(UserFile("Servolt.ini"));
     EXPECT_EQ(written, ReadGolden("default_settings.ini"));
 
@@ -218,7 +219,7 @@ TEST_F(SettingsFile, FreshFileIsTheExpectedFileWithNineSectionsAnd158KeysInOrder
 
 TEST_F(SettingsFile, MissingFileGivesDefaultsAndCreatesNothing) {
     std::strcpy(settings_->ServerName, "edited");
-    settings_->ReadSettings();
+    settings_->ReadSettings(context_.places);
     EXPECT_STREQ(settings_->ServerName, "Nameless Battle");
     EXPECT_FALSE(FileExists(UserFile("Servolt.ini")));
 }
@@ -231,7 +232,7 @@ TEST_F(SettingsFile, ReadRulesForNumbersAndFlags) {
                "[Advanced]\r\nSpawnDelay=2.5xyz\r\nDMSpeedMultiplier=abc\r\nRetreatTime=1e3\r\n"
                "RetreatDelay=\r\n[Weapons]\r\nMGCoolRate=1e39\r\n[Explosives]\r\nLandmineSpotMultStand=0.330000\r\n"
                "ExplosivesArmTime=-1e300\r\n");
-    settings_->ReadSettings();
+    settings_->ReadSettings(context_.places);
     EXPECT_EQ(settings_->GameType, 12);
     EXPECT_EQ(settings_->HealRate, 0);
     EXPECT_EQ(settings_->MaxPlayers, 16);  // empty keeps the value
@@ -262,14 +263,14 @@ TEST_F(SettingsFile, FloatsAreStoredWithSixDecimals) {
     settings_->SpawnDelay = 0.0000001f;
     settings_->RetreatTime = 10.0f;
     settings_->LandmineDefuseTime = -1.0f;
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     std::string file = ReadBytes(UserFile("Servolt.ini"));
     EXPECT_NE(file.find("\r\nSpawnDelay=0.000000\r\n"), std::string::npos);
     EXPECT_NE(file.find("\r\nRetreatTime=10.000000\r\n"), std::string::npos);
     EXPECT_NE(file.find("\r\nLandmineDefuseTime=-1.000000\r\n"), std::string::npos);
     ServerSettings loaded;
     loaded.SetDefaults();
-    loaded.ReadSettings();
+    loaded.ReadSettings(context_.places);
     EXPECT_EQ(loaded.SpawnDelay, 0.0f);
     EXPECT_EQ(Bits(loaded.LandmineSpottingNarrowness), 0x3F59999Au);
 }
@@ -283,10 +284,10 @@ TEST_F(SettingsFile, TextsComeBackExactlyAsSaved) {
     for (const char* text : texts) {
         std::strcpy(settings_->AdditionalOptions, text);
         std::strcpy(settings_->ServerName, text);
-        settings_->WriteSettings();
+        settings_->WriteSettings(context_);
         ServerSettings loaded;
         loaded.SetDefaults();
-        loaded.ReadSettings();
+        loaded.ReadSettings(context_.places);
         EXPECT_STREQ(loaded.AdditionalOptions, text);
         EXPECT_STREQ(loaded.ServerName, text);
     }
@@ -296,7 +297,7 @@ TEST_F(SettingsFile, TextsComeBackExactlyAsSaved) {
 TEST_F(SettingsFile, LineBreaksAreStoredAsBackslashNOnOneLine) {
     std::strcpy(settings_->AdditionalOptions, "set a 1\r\nset b 2");
     std::strcpy(settings_->WelcomeMessage, "C:\\new");
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     std::string file = ReadBytes(UserFile("Servolt.ini"));
     EXPECT_NE(file.find("\r\nAdditionalOptions=set a 1\\nset b 2\r\n"), std::string::npos);
     EXPECT_NE(file.find("\r\nWelcomeMessage=C:\\\\new\r\n"), std::string::npos);
@@ -308,7 +309,7 @@ TEST_F(SettingsFile, FilesOfEarlierVersionsReadAsBefore) {
     WriteBytes(UserFile("Servolt.ini"),
                "[Basic]\r\nServerName=C:\\temp\\x\r\nWelcomeMessage=one\\ntwo\\n\r\n"
                "[Advanced]\r\nAdditionalOptions=\"quoted\"\r\n");
-    settings_->ReadSettings();
+    settings_->ReadSettings(context_.places);
     EXPECT_STREQ(settings_->ServerName, "C:\\temp\\x");
     EXPECT_STREQ(settings_->WelcomeMessage, "one\r\ntwo\r\n");
     EXPECT_STREQ(settings_->AdditionalOptions, "quoted");
@@ -318,10 +319,10 @@ TEST_F(SettingsFile, AClearedTextStaysClearedOnlyAMissingKeyKeepsTheDefault) {
     settings_->ServerName[0] = '\0';
     settings_->MapRotationList[0] = '\0';
     settings_->AbleGroupName[0] = '\0';
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     ServerSettings loaded;
     loaded.SetDefaults();
-    loaded.ReadSettings();
+    loaded.ReadSettings(context_.places);
     EXPECT_STREQ(loaded.ServerName, "");
     EXPECT_STREQ(loaded.MapRotationList, "");
     EXPECT_STREQ(loaded.AbleGroupName, "");
@@ -329,7 +330,7 @@ TEST_F(SettingsFile, AClearedTextStaysClearedOnlyAMissingKeyKeepsTheDefault) {
 
     WriteBytes(UserFile("Servolt.ini"), "[Basic]\r\nServerPassword=x\r\n[Maps]\r\nMapName=\r\n");
     loaded.SetDefaults();
-    loaded.ReadSettings();
+    loaded.ReadSettings(context_.places);
     EXPECT_STREQ(loaded.ServerName, "Nameless Battle");
     EXPECT_STREQ(loaded.ServerPassword, "x");
     EXPECT_STREQ(loaded.MapName, "");
@@ -342,10 +343,10 @@ TEST_F(SettingsFile, LongestTextsSurviveEvenWhenTheirStoredFormIsLonger) {
     std::string breaks;
     while (breaks.size() + 2 <= 4095) breaks += "\r\n";
     std::strcpy(settings_->WelcomeMessage, breaks.c_str());
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     ServerSettings loaded;
     loaded.SetDefaults();
-    loaded.ReadSettings();
+    loaded.ReadSettings(context_.places);
     EXPECT_EQ(std::string(loaded.AdditionalOptions), backslashes);
     EXPECT_EQ(std::string(loaded.WelcomeMessage), breaks);
 }
@@ -353,7 +354,7 @@ TEST_F(SettingsFile, LongestTextsSurviveEvenWhenTheirStoredFormIsLonger) {
 TEST_F(SettingsFile, AnOverlongValueWrittenByHandIsCutAtTheFieldNotBeyondIt) {
     std::string value(6000, 'v');
     WriteBytes(UserFile("Servolt.ini"), "[Basic]\r\nServerName=" + value + "\r\n");
-    settings_->ReadSettings();
+    settings_->ReadSettings(context_.places);
     EXPECT_EQ(std::string(settings_->ServerName), value.substr(0, 4095));
 }
 
@@ -366,10 +367,10 @@ TEST_F(SettingsFile, SaveThenFreshLoadGivesTheSameRecord) {
 #endif
     for (int round = 0; round < rounds; ++round) {
         Randomize(*settings_, random);
-        settings_->WriteSettings();
+        settings_->WriteSettings(context_);
         ServerSettings loaded;
         loaded.SetDefaults();
-        loaded.ReadSettings();
+        loaded.ReadSettings(context_.places);
         ASSERT_EQ(Difference(loaded, *settings_), "") << "round " << round;
     }
     EXPECT_TRUE(notices_.empty());
@@ -377,36 +378,75 @@ TEST_F(SettingsFile, SaveThenFreshLoadGivesTheSameRecord) {
 
 TEST_F(SettingsFile, AnUnwritableFileIsReportedOnceAndEveryKeyIsStillTried) {
     RemoveTree(UserFolder());
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].owner, platform::BoxOwner::None);
     EXPECT_EQ(notices_[0].caption, "Error while reading or writing INI");
     EXPECT_EQ(notices_[0].style, 0u);
     const std::string expected = "WriteSettingsString failed with error 3: " + platform::SystemErrorText(3);
     EXPECT_EQ(notices_[0].text, expected);
-    EXPECT_EQ(notices_[0].file, GetSettingsFilePath());
+    EXPECT_EQ(notices_[0].file, context_.places.settingsFile);
 
     // A second save reports again, once.
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     EXPECT_EQ(notices_.size(), 2u);
+}
+
+// The result names every key that did not reach the file, with the system's
+// reason, and the one notice carries the first.
+TEST_F(SettingsFile, AFailedSaveNamesEachKeyWithTheReason) {
+    const struct {
+        const char* name;
+        void (*spoil)(const std::string& settingsFile);
+        unsigned long code;
+    } cases[] = {
+        {"missing folder", [](const std::string& file) { RemoveTree(file.substr(0, file.rfind('\\'))); }, 3},
+        {"folder in its place", [](const std::string& file) { platform::CreateFolder(file.c_str()); }, 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        c.spoil(context_.places.settingsFile);
+        const SettingsWriteResult result = settings_->WriteSettings(context_);
+        EXPECT_FALSE(result.Written());
+        ASSERT_EQ(result.failures.size(), kSettingKeyCount);
+        const SettingKey* keys = SettingKeys();
+        for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
+            const SettingsKeyFailure& failure = result.failures[i];
+            EXPECT_STREQ(failure.key, keys[i].key);
+            EXPECT_STREQ(failure.section, SettingsSectionName(static_cast<int>(keys[i].section)));
+            EXPECT_EQ(failure.error.code, c.code) << failure.key;
+            EXPECT_EQ(failure.error.path, context_.places.settingsFile);
+            EXPECT_FALSE(failure.error.text.empty());
+        }
+        ASSERT_EQ(notices_.size(), 1u);
+        EXPECT_EQ(notices_[0].error.code, c.code);
+        EXPECT_EQ(notices_[0].error.Describe(), result.failures[0].error.Describe());
+    }
+    notices_.clear();
+    TearDown();
+    SetUp();
+    EXPECT_TRUE(settings_->WriteSettings(context_).Written());
 }
 
 TEST_F(SettingsFile, APathBeyondMaxPathIsRefusedAndNoKeyLandsElsewhere) {
     const std::string tail = "\\Brenmoor\\Vantrel(tm)\\Servolt.ini";
     const std::string fits = documents_ + "\\" + std::string(259 - tail.size() - documents_.size() - 1, 'f');
-    platform::SetDocumentsFolderForTests(fits.c_str());
-    EXPECT_EQ(std::string(GetSettingsFilePath()), fits + tail);
-    EXPECT_EQ(std::strlen(GetSettingsFilePath()), 259u);
+    context_.places = PlacesInDocuments(fits, root_);
+    EXPECT_EQ(context_.places.settingsFile, fits + tail);
+    EXPECT_EQ(std::string(SettingsProfile(context_.places.settingsFile).ProfilePath()), fits + tail);
+    EXPECT_EQ(std::strlen(SettingsProfile(context_.places.settingsFile).ProfilePath()), 259u);
 
     const std::string over = fits + "g";
     ASSERT_TRUE(platform::CreateFolder(over.c_str()));
-    platform::SetDocumentsFolderForTests(over.c_str());
-    CreateUserFolders();
-    EXPECT_STREQ(GetSettingsFilePath(), "");
+    context_.places = PlacesInDocuments(over, root_);
+    CreateUserFolders(context_.places.userFolder);
+    EXPECT_STREQ(SettingsProfile(context_.places.settingsFile).ProfilePath(), "");
 
     std::vector<std::string> before;
     platform::FindEntries(".\\*", [&](const platform::FoundEntry& entry) { before.push_back(entry.name); });
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].text, "WriteSettingsString failed with error 206: " + platform::SystemErrorText(206));
     std::vector<std::string> after;
@@ -414,27 +454,28 @@ TEST_F(SettingsFile, APathBeyondMaxPathIsRefusedAndNoKeyLandsElsewhere) {
     EXPECT_EQ(after, before);
 
     std::strcpy(settings_->ServerName, "edited");
-    settings_->ReadSettings();
+    settings_->ReadSettings(context_.places);
     EXPECT_STREQ(settings_->ServerName, "Nameless Battle");
 }
 
 TEST_F(SettingsFile, WithoutDocumentsFolderTheFileLivesInTheRootOfTheCurrentDrive) {
     platform::SetDocumentsFolderUnknownForTests();
-    EXPECT_STREQ(GetSettingsFilePath(), "\\Servolt.ini");
+    context_.places = DefaultServerPlaces();
+    EXPECT_EQ(context_.places.settingsFile, "\\Servolt.ini");
 #if !defined(_WIN32)
     platform::posix::SetDriveRootForTests(root_.c_str());
     settings_->GameType = 0;
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     EXPECT_TRUE(FileExists(root_ + "\\Servolt.ini"));
     ServerSettings loaded;
     loaded.SetDefaults();
-    loaded.ReadSettings();
+    loaded.ReadSettings(context_.places);
     EXPECT_EQ(loaded.GameType, 0);
     platform::posix::SetDriveRootForTests(nullptr);
 #endif
 }
 
-TEST_F(SettingsFile, ASaveKeepsToTheFileItBeganWithAndTheNextSaveAsksAgain) {
+TEST_F(SettingsFile, ASaveKeepsToTheFileOfItsContextAndANewContextAsksAgain) {
     // Servolt.ini is a folder, so every key fails and the error is reported
     // part-way through the save; while its box is up, Documents moves.
     ASSERT_TRUE(platform::CreateFolder(UserFile("Servolt.ini").c_str()));
@@ -442,21 +483,23 @@ TEST_F(SettingsFile, ASaveKeepsToTheFileItBeganWithAndTheNextSaveAsksAgain) {
     const std::string movedFile = moved + "\\Brenmoor\\Vantrel(tm)\\Servolt.ini";
     ASSERT_TRUE(platform::CreateFolder(moved.c_str()));
     int boxes = 0;
-    SetNoticeSink([moved, &boxes](const Notice&) {
+    context_.places = DefaultServerPlaces();
+    context_.notices = [moved, &boxes](const Notice&) {
         ++boxes;
         platform::SetDocumentsFolderForTests(moved.c_str());
-        CreateUserFolders();
+        CreateUserFolders(DefaultServerPlaces().userFolder);
         return 1;
-    });
-    settings_->WriteSettings();
+    };
+    settings_->WriteSettings(context_);
     EXPECT_EQ(boxes, 1);
     EXPECT_FALSE(FileExists(movedFile));
 
+    context_.places = DefaultServerPlaces();
     settings_->GameType = 0;
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     EXPECT_EQ(boxes, 1);
     settings_->SetDefaults();
-    settings_->ReadSettings();
+    settings_->ReadSettings(context_.places);
     EXPECT_EQ(settings_->GameType, 0);
     EXPECT_EQ(Layout(ReadBytes(movedFile)).size(), kSettingKeyCount + 9);
 }
@@ -505,7 +548,7 @@ TEST_F(SettingsFile, ASaveThatCannotReplaceTheFileIsReportedOnceAndKeepsIt) {
     const std::string old = "[Basic]\r\nGameType=0\r\n";
     WriteBytes(UserFile("Servolt.ini"), old);
     ASSERT_TRUE(platform::CreateFolder(UserFile("Servolt.ini.tmp").c_str()));
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].text.rfind("WriteSettingsString failed with error ", 0), 0u) << notices_[0].text;
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")), old);
@@ -513,7 +556,7 @@ TEST_F(SettingsFile, ASaveThatCannotReplaceTheFileIsReportedOnceAndKeepsIt) {
     platform::RemoveFile(UserFile("Servolt.ini.tmp").c_str());
     rmdir(platform::HostPath(UserFile("Servolt.ini.tmp").c_str()).c_str());
     notices_.clear();
-    settings_->WriteSettings();
+    settings_->WriteSettings(context_);
     EXPECT_TRUE(notices_.empty());
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")).substr(0, 41), "[Basic]\r\nGameType=2\r\nServerName=Nameless ");
 }
@@ -530,7 +573,7 @@ TEST_F(SettingsFile, AFileChangedBehindTheReadersBackIsReadAgain) {
         ASSERT_EQ(utimensat(AT_FDCWD, host.c_str(), anHourAgo, 0), 0);
         platform::ReadProfileString("Basic", "GameType", "", value, sizeof value, path.c_str());
         EXPECT_STREQ(value, digit);
-        settings_->ReadSettings();
+        settings_->ReadSettings(context_.places);
         EXPECT_EQ(settings_->GameType, std::atoi(digit));
     }
 }

@@ -15,9 +15,8 @@
 #endif
 
 namespace {
-// No test may ever leave a dialog waiting, nor let a notice of the core go
-// unheard: until a test installs its own recorder, boxes are answered at
-// once and both fail the test.
+// No test may ever leave a dialog waiting: until a test installs its own
+// recorder, boxes are answered at once and fail the test.
 class NoDialogs : public ::testing::Environment {
 public:
     void SetUp() override { InstallDefault(); }
@@ -25,10 +24,6 @@ public:
         platform::SetMessageBoxHook([](platform::BoxOwner, const std::string& text, const std::string& caption,
                                        unsigned) {
             ADD_FAILURE() << "unexpected message box: [" << caption << "] " << text;
-            return 1;
-        });
-        SetNoticeSink([](const Notice& notice) {
-            ADD_FAILURE() << "unexpected notice: [" << notice.caption << "] " << notice.text;
             return 1;
         });
     }
@@ -120,13 +115,13 @@ void CoreTest::SetUp() {
     documents_ = root_ + "\\Documents";
     ASSERT_TRUE(platform::CreateFolder(documents_.c_str()));
     platform::SetDocumentsFolderForTests(documents_.c_str());
-    CreateUserFolders();
+    context_.places = PlacesInDocuments(documents_, root_);
+    CreateUserFolders(context_.places.userFolder);
     notices_.clear();
-    SetNoticeSink([this](const Notice& notice) {
+    context_.notices = [this](const Notice& notice) {
         notices_.push_back(notice);
         return 1;
-    });
-    settings_ = GetServerSettings();
+    };
     settings_->SetDefaults();
 }
 

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "core/common/notice.h"
+#include "core/common/server_places.h"
 #include "core/settings/server_settings.h"
 
 // A new empty folder (interface path, backslashes) under the system's
@@ -29,7 +30,8 @@ std::string GoldenPath(const std::string& name);
 std::string ReadGolden(const std::string& name);
 
 // Each test gets its own documents folder with the user folder created, a
-// recorder of the notices the core reports, and the settings record reset to defaults.
+// context with the window's places in it whose sink records the notices the
+// core reports, and a settings record of its own reset to defaults.
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -41,7 +43,9 @@ protected:
     std::string root_;       // the test's temporary folder
     std::string documents_;  // the documents folder the program sees
     std::vector<Notice> notices_;  // what the core reported to its front end
-    ServerSettings* settings_ = nullptr;
+    ServerContext context_;        // places in documents_, notices into notices_
+    ServerSettings record_;
+    ServerSettings* settings_ = &record_;
 };
 
 // Text escapes of cases.txt: \r \n \t \\ \xHH.

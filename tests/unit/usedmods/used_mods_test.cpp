@@ -16,6 +16,9 @@ protected:
         ASSERT_TRUE(platform::CreateFolder(UserFile("moddir").c_str()));
     }
     std::string UsedModsPath() const { return UserFile("moddir\\usedmods.cfg"); }
+    // The record's mods in the test's context; true when written or nothing to write.
+    bool WriteUsedMods() { return ::WriteUsedMods(settings_->ModuleUseList, context_, error_); }
+    platform::Error error_;
 };
 
 TEST_F(UsedMods, OneLinePerModTopFirstWithDescendingPriorities) {
@@ -60,7 +63,11 @@ TEST_F(UsedMods, NoModInUseLeavesTheFileAsItWas) {
 TEST_F(UsedMods, AnUnwritableFileIsReportedAndTheSaveStillSucceeds) {
     RemoveTree(UserFile("moddir"));
     std::strcpy(settings_->ModuleUseList, "a 1 ");
-    EXPECT_TRUE(SaveConfiguration());
+    const SaveResult result = SaveConfiguration(*settings_, context_);
+    EXPECT_TRUE(result.serverConfigWritten);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].path, UsedModsPath());
+    EXPECT_EQ(result.failures[0].code, 3u);  // ERROR_PATH_NOT_FOUND
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].owner, platform::BoxOwner::MainWindow);
     EXPECT_EQ(notices_[0].text, "Could not open file: " + UsedModsPath());
@@ -74,7 +81,9 @@ TEST_F(UsedMods, AWriteErrorKeepsThePreviousFile) {
     WriteBytes(UsedModsPath(), "previous");
     std::strcpy(settings_->ModuleUseList, "a 1 ");
     platform::FailFileWriteForTests(1);
-    WriteUsedMods();
+    EXPECT_FALSE(WriteUsedMods());
+    EXPECT_EQ(error_.code, 112u);  // ERROR_DISK_FULL
+    EXPECT_EQ(error_.path, UsedModsPath());
     EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
     EXPECT_FALSE(FileExists(UsedModsPath() + ".tmp"));
     ASSERT_EQ(notices_.size(), 1u);
@@ -83,6 +92,6 @@ TEST_F(UsedMods, AWriteErrorKeepsThePreviousFile) {
 
 TEST_F(UsedMods, WrittenBySaveOnlyAfterServerCfg) {
     std::strcpy(settings_->ModuleUseList, "m 0 ");
-    ASSERT_TRUE(SaveConfiguration());
+    ASSERT_TRUE(SaveConfiguration(*settings_, context_).serverConfigWritten);
     EXPECT_EQ(ReadBytes(UsedModsPath()), "<use priority=\"2\" downloadable=\"false\">m</use>\r\n");
 }
