@@ -65,7 +65,10 @@ void PrintList(const std::vector<std::string>& items, bool json) {
         std::cout << nlohmann::json(items).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         return;
     }
-    for (const std::string& item : items) std::cout << item << '\n';
+    // Map names come from archives anyone may have made, and a name that
+    // holds an escape sequence or a line break would be obeyed or forge a
+    // line.
+    for (const std::string& item : items) std::cout << ShownName(item) << '\n';
 }
 
 // The record as the window would load it: defaults, then the settings file.

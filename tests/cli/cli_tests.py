@@ -365,6 +365,56 @@ class Cli(ProcessTest):
         self.assertFalse(os.path.exists(os.path.join(self.root, "shared")))
 
 
+    # ---- names of strangers, memory, shared names
+
+    def test_names_from_an_archive_or_a_tree_are_shown_escaped_everywhere(self):
+        cases = [  # (the name's bytes, as shown)
+            (b"\x1b]0;title\x07", rb"\x1B]0;title\x07"),
+            (b"a\nmaps/dm/forged", rb"a\x0Amaps/dm/forged"),
+            (b"\x7f\x01\x1f", rb"\x7F\x01\x1F"),
+            ("\u009b2J".encode(), rb"\xC2\x9B2J"),  # CSI as UTF-8
+            ("\u0080\u009f".encode(), rb"\xC2\x80\xC2\x9F"),
+            ("x\u202eexe.txt".encode(), rb"x\xE2\x80\xAEexe.txt"),
+            ("\u200e\u200f\u202a\u2066\u2069".encode(),
+             rb"\xE2\x80\x8E\xE2\x80\x8F\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9"),
+            # Printable characters stay, UTF-8 (no-break space, dash, U+2065) or not.
+            ("caf\u00e9\u00a0\u2014\u2065".encode(), "caf\u00e9\u00a0\u2014\u2065".encode()),
+            (b"caf\xe9\xc2", b"caf\xe9\xc2"),
+        ]
+        # Written with stand-ins of the same length, then given the real names.
+        stand_in = lambda i, raw: b"/%02d" % i + b"_" * len(raw) + b".bsp"
+        rez = self.write_rez("evil.rez", {b"maps/dm" + stand_in(i, raw): b"x" for i, (raw, _) in enumerate(cases)})
+        def rename(data):
+            for i, (raw, _) in enumerate(cases):
+                data[:] = data.replace(stand_in(i, raw), b"/%02d" % i + raw + b".bsp")
+        self.damage_rez("evil.rez", rename)
+        shown = sorted(b"maps/dm/%02d%s.bsp" % (i, text) for i, (_, text) in enumerate(cases))
+
+        code, out, err = self.run_cli("rez", "list", rez)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(sorted(line.split()[0] for line in out.splitlines()[:-1]), shown)
+        game = self.make_game([])
+        os.makedirs(os.path.join(self.root, "game", "mainmp"))
+        os.rename(os.path.join(self.root, "evil.rez"), os.path.join(self.root, "game", "mainmp", "evil.rez"))
+        ini = self.write_ini("s.ini", {"Basic": {"GameType": "1"}})
+        code, out, err = self.run_cli("maps", "--ini", ini, "--game", game)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(sorted(out.splitlines()), shown)
+        code, out, err = self.run_cli("rez", "extract", self.path("game", "mainmp", "evil.rez"), "-C", self.path("out"))
+        for raw, text in cases[:3]:  # the others are names a file may have
+            self.assertIn(text.decode(), err)
+        for output in (out.decode("latin-1"), err):
+            self.assertNotRegex(output, "[\x00-\x09\x0b-\x1f\x7f]")  # line breaks are the program's own
+        self.assertEqual((code, len(err.splitlines())), (1, 3))
+        if not self.wine:  # a name Windows itself would not take
+            stage = os.path.join(os.fsencode(self.root), b"tree")
+            os.makedirs(stage)
+            open(os.path.join(stage, b"a\x1b]0;title\x07\nb"), "wb").close()
+            code, _, err = self.run_cli("rez", "create", self.path("t.rez"), self.path("tree"))
+            self.assertEqual(code, 2)
+            self.assertIn("servolt-cli: a\\x1B]0;title\\x07\\x0Ab: ", err)
+            self.assertNotRegex(err, "[\x00-\x09\x0b-\x1f]")
+
     # ---- rez create
 
     def test_rez_create_packs_a_folder_the_maps_command_then_reads(self):
