@@ -6,7 +6,19 @@
 #include "platform/console.h"
 #include "platform/platform.h"
 
-void Say(const std::string& line) { std::cerr << "servolt-cli: " << line << std::endl; }
+void Say(const std::string& line) {
+    // Standard output is buffered: what it holds was printed first.
+    std::cout.flush();
+    std::cerr << "servolt-cli: " << line << std::endl;
+}
+
+void BufferStandardStreams() {
+    // Unbuffered, each piece of a line is a system call of its own, which a
+    // Windows console (and Wine's above all) makes slow; lines of standard
+    // error are flushed by Say and the progress line, the rest at exit.
+    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    std::setvbuf(stderr, nullptr, _IOFBF, 1 << 12);
+}
 
 std::string ShownPath(const std::string& path) { return platform::HostPath(path.c_str()); }
 
@@ -80,5 +92,6 @@ void ProgressLine::End() {
     // Blanks rather than an escape sequence, which older Windows consoles
     // print as they are.
     if (drawn_) std::fprintf(stderr, "\r%*s\r", width_ > 1 ? width_ - 1 : 0, "");
+    std::fflush(stderr);
     drawn_ = false;
 }

@@ -14,8 +14,13 @@
 constexpr int kExitSome = 1;
 constexpr int kExitFailed = 2;
 
-// "servolt-cli: " and the line, on standard error.
+// "servolt-cli: " and the line, on standard error, flushed (and standard
+// output before it, so that the two keep their order on one terminal).
 void Say(const std::string& line);
+
+// Makes standard output and standard error fully buffered; first thing in
+// main, before anything is printed.
+void BufferStandardStreams();
 
 // A path as this system spells it (slashes on Linux).
 std::string ShownPath(const std::string& path);

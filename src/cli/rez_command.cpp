@@ -74,6 +74,11 @@ int RunList(const RezOptions& options) {
     return 0;
 }
 
+// rez cat writes an entry of any size through a buffer of this size: what
+// the entry holds is never in memory whole (unless it is compressed, which
+// the reader decodes whole).
+constexpr std::uint32_t kCatBlock = 1u << 20;
+
 int RunCat(const RezOptions& options) {
     const auto archive = OpenArchive(options.archive);
     if (!archive) return kExitFailed;
@@ -82,14 +87,22 @@ int RunCat(const RezOptions& options) {
         Say(options.archive + ": " + ShownName(options.entry) + ": no such entry, or its record describes no data that can be read");
         return kExitFailed;
     }
-    std::string data(archive->GetEntrySize(entry.get()), '\0');
-    const bool read =
-        data.empty() || archive->ReadEntry(entry.get(), 0, &data[0], std::uint32_t(data.size())) == data.size();
-    if (!read) {
-        Say(options.archive + ": " + ShownName(options.entry) + ": its stored bytes cannot be read or decoded");
-        return kExitFailed;
+    const std::uint32_t size = archive->GetEntrySize(entry.get());
+    const std::uint32_t block = std::min(size, kCatBlock);
+    const std::unique_ptr<char[]> buffer(new char[block + 1]);
+    for (std::uint32_t offset = 0; offset < size;) {
+        const std::uint32_t length = std::min(block, size - offset);
+        if (archive->ReadEntry(entry.get(), offset, buffer.get(), length) != length) {
+            const bool memory = ReadFailedForMemory(*entry, offset == 0 && length == size);
+            Say(options.archive + ": " + ShownName(options.entry) +
+                (memory ? ": out of memory: its " + std::to_string(size) + " bytes cannot be decoded"
+                        : ": its stored bytes cannot be read or decoded") +
+                (offset > 0 ? "; what was written is incomplete" : ""));
+            return kExitFailed;
+        }
+        WriteBinaryToStdout(buffer.get(), length);
+        offset += length;
     }
-    WriteBinaryToStdout(data.data(), data.size());
     return 0;
 }
 

@@ -30,7 +30,8 @@ def golden(name):
 class Cli(ProcessTest):
     PREFIX = "servolt-cli-"
 
-    def run_cli(self, *args, env=None):
+    def run_cli(self, *args, env=None, memory=None):
+        """`memory`: the bytes of address space the program may take (natively)."""
         command = [ARGS.cli, *args]
         environment = dict(os.environ)
         if self.wine:
@@ -39,7 +40,12 @@ class Cli(ProcessTest):
             environment["HOME"] = self.home
             environment.pop("WINEPREFIX", None)
         environment.update(env or {})
-        done = subprocess.run(command, cwd=self.root, env=environment, capture_output=True, timeout=120)
+        limit = None
+        if memory is not None:
+            import resource
+            limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
+        done = subprocess.run(command, cwd=self.root, env=environment, capture_output=True, timeout=120,
+                              preexec_fn=limit)
         return done.returncode, done.stdout, done.stderr.decode("latin-1")
 
     def write_ini(self, name, sections):
@@ -414,6 +420,27 @@ class Cli(ProcessTest):
             self.assertEqual(code, 2)
             self.assertIn("servolt-cli: a\\x1B]0;title\\x07\\x0Ab: ", err)
             self.assertNotRegex(err, "[\x00-\x09\x0b-\x1f]")
+
+    def test_rez_cat_streams_an_entry_and_memory_runs_out_with_a_message(self):
+        if self.wine:
+            self.skipTest("the address space is limited natively only")
+        big = bytes(range(256)) * (64 << 12)  # 64 MiB
+        plain = self.write_rez("plain.rez", {b"big.bin": big})
+        packed = self.write_rez("packed.rez", {b"zeros.bin": bytes(64 << 20)}, "rle")
+        # Room for the program and a block of the entry, not for the entry.
+        memory = 48 << 20
+        code, out, err = self.run_cli("rez", "cat", plain, "big.bin", memory=memory)
+        self.assertEqual((code, err), (0, ""))
+        self.assertTrue(out == big)
+        # A compressed entry is decoded whole: there is no room for it.
+        code, out, err = self.run_cli("rez", "cat", packed, "zeros.bin", memory=memory)
+        self.assertEqual((code, out), (2, b""), err)
+        self.assertIn("packed.rez: zeros.bin: out of memory", err)
+        code, _, err = self.run_cli("rez", "extract", plain, "-C", self.path("out"), memory=memory)
+        self.assertEqual(code, 1, err)
+        self.assertIn("plain.rez: big.bin: out of memory", err)
+        self.assertNotIn("damaged", err)
+        self.assertEqual(os.listdir(os.path.join(self.root, "out")), [])
 
     # ---- rez create
 
