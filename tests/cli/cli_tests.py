@@ -331,8 +331,9 @@ class Cli(ProcessTest):
         self.assertEqual(lines[2], "2 entries, %d bytes, %d stored" % (len(binary) + 150, binary_stored + 152))
         code, out, _ = self.run_cli("rez", "list", rez, "--json")
         self.assertEqual(json.loads(out), {
-            "entries": [{"name": "Text.TXT", "size": 150, "stored": 152, "method": "RLE"},
-                        {"name": "maps/dm/x.bsp", "size": len(binary), "stored": binary_stored, "method": "RLE"}],
+            "entries": [{"name": "Text.TXT", "size": 150, "stored": 152, "method": "RLE", "records": 1},
+                        {"name": "maps/dm/x.bsp", "size": len(binary), "stored": binary_stored, "method": "RLE",
+                         "records": 1}],
             "totals": {"entries": 2, "size": len(binary) + 150, "stored": binary_stored + 152}})
         latin = self.write_rez("b.rez", {b"caf\xe9": b""})
         code, out, _ = self.run_cli("rez", "list", latin, "--json")
@@ -441,6 +442,22 @@ class Cli(ProcessTest):
         self.assertIn("plain.rez: big.bin: out of memory", err)
         self.assertNotIn("damaged", err)
         self.assertEqual(os.listdir(os.path.join(self.root, "out")), [])
+
+    def test_rez_list_shows_records_of_one_name_once_with_their_count(self):
+        rez = self.write_rez("dup.rez", {b"dup-a": b"aa", b"dup-b": b"b" * 5, b"dup-c": b"c", b"other": b"o"})
+        self.damage_rez("dup.rez", lambda data: data.__setitem__(slice(None), data.replace(b"dup-b", b"dup-a")
+                                                                .replace(b"dup-c", b"dup-a")))
+        code, out, err = self.run_cli("rez", "list", rez)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual([line.split() for line in out.decode().splitlines()],
+                         [["dup-a", "2", "2", "NONE", "(x3", "records)"], ["other", "1", "1", "NONE"],
+                          ["4", "entries,", "9", "bytes,", "9", "stored"]])
+        code, out, _ = self.run_cli("rez", "list", rez, "--json")
+        self.assertEqual(json.loads(out), {
+            "entries": [{"name": "dup-a", "size": 2, "stored": 2, "method": "NONE", "records": 3},
+                        {"name": "other", "size": 1, "stored": 1, "method": "NONE", "records": 1}],
+            "totals": {"entries": 4, "size": 9, "stored": 9}})
+
 
     # ---- rez create
 
