@@ -6,8 +6,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <exception>
+#include <iostream>
 #include <memory>
 #include <new>
 #include <string>
@@ -268,9 +268,8 @@ int main(int argc, char** argv) {
     BufferStandardStreams();
     // Whatever escapes a command (memory above all, which an archive of a
     // stranger can ask for) ends it with a message and the exit code of a
-    // command that could not be done, never with an abort.
-    // The message is written without a string made for it: there may be
-    // no memory for one.
+    // command that could not be done, never with an abort. The message is
+    // written without a string made for it: there may be no memory for one.
     const char* what = "internal error: an unknown exception";
     try {
         return Run(argc, argv);
