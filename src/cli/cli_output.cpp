@@ -18,6 +18,8 @@ void BufferStandardStreams() {
     // error are flushed by Say and the progress line, the rest at exit.
     std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     std::setvbuf(stderr, nullptr, _IOFBF, 1 << 12);
+    // std::cerr would still flush after every piece it is given.
+    std::cerr.unsetf(std::ios::unitbuf);
 }
 
 std::string ShownPath(const std::string& path) { return platform::HostPath(path.c_str()); }
