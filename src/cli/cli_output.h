@@ -14,14 +14,23 @@
 constexpr int kExitSome = 1;
 constexpr int kExitFailed = 2;
 
-// "servolt-cli: " and the line, on standard error.
+// "servolt-cli: " and the line, on standard error, flushed (and standard
+// output before it, so that the two keep their order on one terminal).
 void Say(const std::string& line);
+
+// Makes standard output and standard error fully buffered; first thing in
+// main, before anything is printed.
+void BufferStandardStreams();
 
 // A path as this system spells it (slashes on Linux).
 std::string ShownPath(const std::string& path);
 
-// A name from a file of a stranger as it may be shown on a terminal:
-// control characters (an escape sequence, a line break) as \xNN.
+// A name from a file of a stranger (an archive, a folder) as it may be shown
+// on a terminal: each byte of a control character as \xNN, so that no name
+// sets the terminal's title, forges a line or reorders the rest of it. The
+// bytes 00-1F and 7F, and the UTF-8 forms of the C1 controls (U+0080..U+009F)
+// and of the bidirectional controls (U+200E, U+200F, U+202A..U+202E,
+// U+2066..U+2069); every other byte stays as it is.
 std::string ShownName(const std::string& name);
 
 // Bytes exactly as given: on Windows standard output would otherwise turn

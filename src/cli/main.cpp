@@ -6,8 +6,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -65,7 +67,10 @@ void PrintList(const std::vector<std::string>& items, bool json) {
         std::cout << nlohmann::json(items).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         return;
     }
-    for (const std::string& item : items) std::cout << item << '\n';
+    // Map names come from archives anyone may have made, and a name that
+    // holds an escape sequence or a line break would be obeyed or forge a
+    // line.
+    for (const std::string& item : items) std::cout << ShownName(item) << '\n';
 }
 
 // The record as the window would load it: defaults, then the settings file.
@@ -157,9 +162,7 @@ int RunCheck(const ServerContext& context, bool json) {
     return findings.empty() ? 0 : kExitFindings;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     CLI::App app{"Vantrel(tm) Server Launch Utility, command line: writes, imports and checks the "
                  "dedicated server's configuration, and runs the server, without a window.",
                  kProgram};
@@ -257,4 +260,30 @@ int main(int argc, char** argv) {
     if (*maps) return RunMaps(context, json);
     if (*run) return RunServer(prepared, context, runOptions, [&context] { return RunWrite(context, true, false); });
     return RunMods(context, json);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BufferStandardStreams();
+    // Whatever escapes a command (memory above all, which an archive of a
+    // stranger can ask for) ends it with a message and the exit code of a
+    // command that could not be done, never with an abort. The message is
+    // written without a string made for it: there may be no memory for one.
+    const char* what = "internal error: an unknown exception";
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        what = "out of memory";
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::fprintf(stderr, "%s: internal error: %s\n", kProgram, e.what());
+        std::fflush(stderr);
+        return kExitFailed;
+    } catch (...) {
+    }
+    std::cout.flush();
+    std::fprintf(stderr, "%s: %s\n", kProgram, what);
+    std::fflush(stderr);
+    return kExitFailed;
 }

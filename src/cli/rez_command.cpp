@@ -9,6 +9,9 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "cli/cli_output.h"
 #include "core/archive/archive_extract.h"
@@ -30,6 +33,35 @@ std::unique_ptr<ResourceArchive> OpenArchive(const std::string& path) {
     return nullptr;
 }
 
+// Records of one name, listed once: a hostile archive may name a million
+// records by one long name, which listed record by record would print
+// gigabytes. The first record stands for them all, as it is the one that
+// extract writes.
+struct NamedRecords {
+    const ArchiveRecord* first;
+    std::size_t count;
+};
+
+std::vector<NamedRecords> GroupByName(const std::vector<ArchiveRecord>& records) {
+    std::vector<NamedRecords> groups;
+    // Records that share a name mostly point at the same bytes of the
+    // directory: the pointer is looked up before the name is hashed.
+    std::unordered_map<const char*, std::size_t> byPlace;
+    std::unordered_map<std::string_view, std::size_t> byName;
+    for (const ArchiveRecord& record : records) {
+        const auto place = byPlace.find(record.name);
+        if (place != byPlace.end()) {
+            ++groups[place->second].count;
+            continue;
+        }
+        const auto named = byName.emplace(std::string_view(record.name), groups.size());
+        if (named.second) groups.push_back({&record, 0});
+        byPlace.emplace(record.name, named.first->second);
+        ++groups[named.first->second].count;
+    }
+    return groups;
+}
+
 int RunList(const RezOptions& options) {
     const auto archive = OpenArchive(options.archive);
     if (!archive) return kExitFailed;
@@ -39,13 +71,18 @@ int RunList(const RezOptions& options) {
         size += record.size;
         stored += record.storedSize;
     }
+    const std::vector<NamedRecords> groups = GroupByName(records);
     if (options.json) {
         nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-        for (const ArchiveRecord& record : records) {
+        for (const NamedRecords& group : groups) {
+            const ArchiveRecord& record = *group.first;
             nlohmann::ordered_json method = nullptr;
             if (std::string(MethodName(record)) != "?") method = MethodName(record);
-            entries.push_back(
-                {{"name", record.name}, {"size", record.size}, {"stored", record.storedSize}, {"method", method}});
+            entries.push_back({{"name", record.name},
+                               {"size", record.size},
+                               {"stored", record.storedSize},
+                               {"method", method},
+                               {"records", group.count}});
         }
         nlohmann::ordered_json out;
         out["entries"] = std::move(entries);
@@ -56,23 +93,31 @@ int RunList(const RezOptions& options) {
     }
     std::size_t width = 4;
     std::vector<std::string> names;
-    for (const ArchiveRecord& record : records) {
-        names.push_back(ShownName(record.name));
+    names.reserve(groups.size());
+    for (const NamedRecords& group : groups) {
+        names.push_back(ShownName(group.first->name));
         width = std::max(width, names.back().size());
     }
     char line[64];
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const ArchiveRecord& record = records[i];
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const ArchiveRecord& record = *groups[i].first;
         std::snprintf(line, sizeof line, "  %12lu %12lu  %s", static_cast<unsigned long>(record.size),
                       static_cast<unsigned long>(record.storedSize), MethodName(record));
-        std::string name = names[i];
+        std::string& name = names[i];
         name.resize(width, ' ');
-        std::cout << name << line << '\n';
+        std::cout << name << line;
+        if (groups[i].count > 1) std::cout << "  (x" << groups[i].count << " records)";
+        std::cout << '\n';
     }
     std::cout << records.size() << (records.size() == 1 ? " entry, " : " entries, ") << size << " bytes, "
               << stored << " stored\n";
     return 0;
 }
+
+// rez cat writes an entry of any size through a buffer of this size: what
+// the entry holds is never in memory whole (unless it is compressed, which
+// the reader decodes whole).
+constexpr std::uint32_t kCatBlock = 1u << 20;
 
 int RunCat(const RezOptions& options) {
     const auto archive = OpenArchive(options.archive);
@@ -82,14 +127,22 @@ int RunCat(const RezOptions& options) {
         Say(options.archive + ": " + ShownName(options.entry) + ": no such entry, or its record describes no data that can be read");
         return kExitFailed;
     }
-    std::string data(archive->GetEntrySize(entry.get()), '\0');
-    const bool read =
-        data.empty() || archive->ReadEntry(entry.get(), 0, &data[0], std::uint32_t(data.size())) == data.size();
-    if (!read) {
-        Say(options.archive + ": " + ShownName(options.entry) + ": its stored bytes cannot be read or decoded");
-        return kExitFailed;
+    const std::uint32_t size = archive->GetEntrySize(entry.get());
+    const std::uint32_t block = std::min(size, kCatBlock);
+    const std::unique_ptr<char[]> buffer(new char[block + 1]);
+    for (std::uint32_t offset = 0; offset < size;) {
+        const std::uint32_t length = std::min(block, size - offset);
+        if (archive->ReadEntry(entry.get(), offset, buffer.get(), length) != length) {
+            const bool memory = ReadFailedForMemory(*entry, offset == 0 && length == size);
+            Say(options.archive + ": " + ShownName(options.entry) +
+                (memory ? ": out of memory: its " + std::to_string(size) + " bytes cannot be decoded"
+                        : ": its stored bytes cannot be read or decoded") +
+                (offset > 0 ? "; what was written is incomplete" : ""));
+            return kExitFailed;
+        }
+        WriteBinaryToStdout(buffer.get(), length);
+        offset += length;
     }
-    WriteBinaryToStdout(data.data(), data.size());
     return 0;
 }
 

@@ -39,9 +39,11 @@ int RunRezCreate(const RezCreateOptions& options) {
         rezwriter::PackFolder(options.folder, options.archive, MethodNamed(options.method), progress);
     line.End();
 
-    for (const std::string& skipped : result.skipped) Say("skipped " + skipped);
+    // The names are those of a tree that may have come from anyone.
+    for (const std::string& skipped : result.skipped) Say("skipped " + ShownName(skipped));
     for (const rezwriter::PackProblem& problem : result.problems)
-        Say(problem.subject + ": " + problem.reason + (problem.error.Failed() ? ": " + problem.error.text : ""));
+        Say(ShownName(problem.subject) + ": " + ShownName(problem.reason) +
+            (problem.error.Failed() ? ": " + problem.error.text : ""));
     if (!result.written) {
         Say(ShownPath(options.archive) + ": not written");
         return kExitFailed;

@@ -30,7 +30,8 @@ def golden(name):
 class Cli(ProcessTest):
     PREFIX = "servolt-cli-"
 
-    def run_cli(self, *args, env=None):
+    def run_cli(self, *args, env=None, memory=None):
+        """`memory`: the bytes of address space the program may take (natively)."""
         command = [ARGS.cli, *args]
         environment = dict(os.environ)
         if self.wine:
@@ -39,7 +40,12 @@ class Cli(ProcessTest):
             environment["HOME"] = self.home
             environment.pop("WINEPREFIX", None)
         environment.update(env or {})
-        done = subprocess.run(command, cwd=self.root, env=environment, capture_output=True, timeout=120)
+        limit = None
+        if memory is not None:
+            import resource
+            limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
+        done = subprocess.run(command, cwd=self.root, env=environment, capture_output=True, timeout=120,
+                              preexec_fn=limit)
         return done.returncode, done.stdout, done.stderr.decode("latin-1")
 
     def write_ini(self, name, sections):
@@ -325,8 +331,9 @@ class Cli(ProcessTest):
         self.assertEqual(lines[2], "2 entries, %d bytes, %d stored" % (len(binary) + 150, binary_stored + 152))
         code, out, _ = self.run_cli("rez", "list", rez, "--json")
         self.assertEqual(json.loads(out), {
-            "entries": [{"name": "Text.TXT", "size": 150, "stored": 152, "method": "RLE"},
-                        {"name": "maps/dm/x.bsp", "size": len(binary), "stored": binary_stored, "method": "RLE"}],
+            "entries": [{"name": "Text.TXT", "size": 150, "stored": 152, "method": "RLE", "records": 1},
+                        {"name": "maps/dm/x.bsp", "size": len(binary), "stored": binary_stored, "method": "RLE",
+                         "records": 1}],
             "totals": {"entries": 2, "size": len(binary) + 150, "stored": binary_stored + 152}})
         latin = self.write_rez("b.rez", {b"caf\xe9": b""})
         code, out, _ = self.run_cli("rez", "list", latin, "--json")
@@ -363,6 +370,93 @@ class Cli(ProcessTest):
         self.assertEqual(code, 2)
         self.assertIn('shared.rez: two: its stored bytes overlap those of "one"', err)
         self.assertFalse(os.path.exists(os.path.join(self.root, "shared")))
+
+
+    # ---- names of strangers, memory, shared names
+
+    def test_names_from_an_archive_or_a_tree_are_shown_escaped_everywhere(self):
+        cases = [  # (the name's bytes, as shown)
+            (b"\x1b]0;title\x07", rb"\x1B]0;title\x07"),
+            (b"a\nmaps/dm/forged", rb"a\x0Amaps/dm/forged"),
+            (b"\x7f\x01\x1f", rb"\x7F\x01\x1F"),
+            ("\u009b2J".encode(), rb"\xC2\x9B2J"),  # CSI as UTF-8
+            ("\u0080\u009f".encode(), rb"\xC2\x80\xC2\x9F"),
+            ("x\u202eexe.txt".encode(), rb"x\xE2\x80\xAEexe.txt"),
+            ("\u200e\u200f\u202a\u2066\u2069".encode(),
+             rb"\xE2\x80\x8E\xE2\x80\x8F\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9"),
+            # Printable characters stay, UTF-8 (no-break space, dash, U+2065) or not.
+            ("caf\u00e9\u00a0\u2014\u2065".encode(), "caf\u00e9\u00a0\u2014\u2065".encode()),
+            (b"caf\xe9\xc2", b"caf\xe9\xc2"),
+        ]
+        # Written with stand-ins of the same length, then given the real names.
+        stand_in = lambda i, raw: b"/%02d" % i + b"_" * len(raw) + b".bsp"
+        rez = self.write_rez("evil.rez", {b"maps/dm" + stand_in(i, raw): b"x" for i, (raw, _) in enumerate(cases)})
+        def rename(data):
+            for i, (raw, _) in enumerate(cases):
+                data[:] = data.replace(stand_in(i, raw), b"/%02d" % i + raw + b".bsp")
+        self.damage_rez("evil.rez", rename)
+        shown = sorted(b"maps/dm/%02d%s.bsp" % (i, text) for i, (_, text) in enumerate(cases))
+
+        code, out, err = self.run_cli("rez", "list", rez)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(sorted(line.split()[0] for line in out.splitlines()[:-1]), shown)
+        game = self.make_game([])
+        os.makedirs(os.path.join(self.root, "game", "mainmp"))
+        os.rename(os.path.join(self.root, "evil.rez"), os.path.join(self.root, "game", "mainmp", "evil.rez"))
+        ini = self.write_ini("s.ini", {"Basic": {"GameType": "1"}})
+        code, out, err = self.run_cli("maps", "--ini", ini, "--game", game)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(sorted(out.splitlines()), shown)
+        code, out, err = self.run_cli("rez", "extract", self.path("game", "mainmp", "evil.rez"), "-C", self.path("out"))
+        for raw, text in cases[:3]:  # the others are names a file may have
+            self.assertIn(text.decode(), err)
+        for output in (out.decode("latin-1"), err):
+            self.assertNotRegex(output, "[\x00-\x09\x0b\x0c\x0e-\x1f\x7f]")  # line ends are the program's own
+        self.assertEqual((code, len(err.splitlines())), (1, 3))
+        if not self.wine:  # a name Windows itself would not take
+            stage = os.path.join(os.fsencode(self.root), b"tree")
+            os.makedirs(stage)
+            open(os.path.join(stage, b"a\x1b]0;title\x07\nb"), "wb").close()
+            code, _, err = self.run_cli("rez", "create", self.path("t.rez"), self.path("tree"))
+            self.assertEqual(code, 2)
+            self.assertIn("servolt-cli: a\\x1B]0;title\\x07\\x0Ab: ", err)
+            self.assertNotRegex(err, "[\x00-\x09\x0b-\x1f]")
+
+    def test_rez_cat_streams_an_entry_and_memory_runs_out_with_a_message(self):
+        if self.wine:
+            self.skipTest("the address space is limited natively only")
+        big = bytes(range(256)) * (64 << 12)  # 64 MiB
+        plain = self.write_rez("plain.rez", {b"big.bin": big})
+        packed = self.write_rez("packed.rez", {b"zeros.bin": bytes(64 << 20)}, "rle")
+        # Room for the program and a block of the entry, not for the entry.
+        memory = 48 << 20
+        code, out, err = self.run_cli("rez", "cat", plain, "big.bin", memory=memory)
+        self.assertEqual((code, err), (0, ""))
+        self.assertTrue(out == big)
+        # A compressed entry is decoded whole: there is no room for it.
+        code, out, err = self.run_cli("rez", "cat", packed, "zeros.bin", memory=memory)
+        self.assertEqual((code, out), (2, b""), err)
+        self.assertIn("packed.rez: zeros.bin: out of memory", err)
+        code, _, err = self.run_cli("rez", "extract", plain, "-C", self.path("out"), memory=memory)
+        self.assertEqual(code, 1, err)
+        self.assertIn("plain.rez: big.bin: out of memory", err)
+        self.assertNotIn("damaged", err)
+        self.assertEqual(os.listdir(os.path.join(self.root, "out")), [])
+
+    def test_rez_list_shows_records_of_one_name_once_with_their_count(self):
+        rez = self.write_rez("dup.rez", {b"dup-a": b"aa", b"dup-b": b"b" * 5, b"dup-c": b"c", b"other": b"o"})
+        self.damage_rez("dup.rez", lambda data: data.__setitem__(slice(None), data.replace(b"dup-b", b"dup-a")
+                                                                .replace(b"dup-c", b"dup-a")))
+        code, out, err = self.run_cli("rez", "list", rez)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual([line.split() for line in out.decode().splitlines()],
+                         [["dup-a", "2", "2", "NONE", "(x3", "records)"], ["other", "1", "1", "NONE"],
+                          ["4", "entries,", "9", "bytes,", "9", "stored"]])
+        code, out, _ = self.run_cli("rez", "list", rez, "--json")
+        self.assertEqual(json.loads(out), {
+            "entries": [{"name": "dup-a", "size": 2, "stored": 2, "method": "NONE", "records": 3},
+                        {"name": "other", "size": 1, "stored": 1, "method": "NONE", "records": 1}],
+            "totals": {"entries": 4, "size": 9, "stored": 9}})
 
 
     # ---- rez create

@@ -1,6 +1,8 @@
 #include "core/archive/archive_extract.h"
 
 #include <algorithm>
+#include <limits>
+#include <memory>
 #include <new>
 #include <unordered_map>
 #include <utility>
@@ -92,6 +94,15 @@ std::string MakeFolders(const std::string& root, const std::vector<std::string>&
 }
 
 }  // namespace
+
+bool ReadFailedForMemory(const EntryHandle& entry, bool whole) {
+    if (!entry.decoder) return false;
+    std::uint64_t bytes = std::uint64_t(entry.storedSize) + 1;
+    if (!whole && !entry.cache) bytes += std::uint64_t(entry.size) + 1;
+    if (bytes > std::numeric_limits<std::size_t>::max()) return true;
+    const std::unique_ptr<unsigned char[]> probe(new (std::nothrow) unsigned char[std::size_t(bytes)]);
+    return probe == nullptr;
+}
 
 const char* MethodName(const ArchiveRecord& record) {
     if (!record.hasMethod) return "?";
@@ -216,16 +227,21 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
                 std::vector<unsigned char> data;
                 const std::unique_ptr<EntryHandle> entry = archive.OpenRecord(record.record);
                 bool read = entry != nullptr;
+                bool memory = true;
                 if (read && entry->size > 0) {
                     try {
                         data.resize(entry->size);
                         read = archive.ReadEntry(entry.get(), 0, data.data(), entry->size) == entry->size;
+                        // The reader's own buffers come on top of this one.
+                        if (!read) memory = !ReadFailedForMemory(*entry, true);
                     } catch (const std::bad_alloc&) {
-                        read = false;
+                        read = memory = false;
                     }
                 }
                 platform::SetLastErrorCode(0);
-                if (!read) {
+                if (!memory) {
+                    problem = "out of memory: its " + std::to_string(record.size) + " bytes cannot be held";
+                } else if (!read) {
                     problem = "is damaged: its stored bytes cannot be read or decoded";
                 } else if (!platform::WriteNewFile(path.c_str(), data.data(), data.size(), options.force)) {
                     problem = "cannot be written";

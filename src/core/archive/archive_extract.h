@@ -59,11 +59,19 @@ struct ExtractResult {
 // rejects; names equal to an earlier selected one once letter case and the
 // separator are set aside; folders on the way that are links or not
 // folders; targets that exist (without `force`), or are folders. Skips,
-// naming it, an entry that cannot be read or decoded. Writes nothing at all
+// naming it, an entry that cannot be read or decoded, or that there is not
+// the memory to hold ("out of memory", never "damaged"). Writes nothing at all
 // when the stored bytes of two entries to be written overlap, or those of
 // one overlap the header and directory: each overlapping entry is named.
 // The archive must be open.
 ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& options);
+
+// Whether a ReadEntry of `entry` that answered 0 may have failed for want of
+// memory rather than for the archive's bytes, which it does not tell apart:
+// true when the buffers the reader needs for a compressed entry (its stored
+// bytes, and unless `whole` was read at once its decoded bytes) cannot be
+// had now. An entry stored as is needs none.
+bool ReadFailedForMemory(const EntryHandle& entry, bool whole);
 
 // The name the list shows for a method code: "NONE", "LZSS", "RLE" or "?".
 const char* MethodName(const ArchiveRecord& record);
