@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "cli/cli_output.h"
+#include "cli/command.h"
+#include "cli/rez_create.h"
 #include "core/archive/archive_extract.h"
 #include "core/archive/resource_archive.h"
 #include "platform/platform.h"
@@ -215,4 +217,17 @@ int RunRez(const RezCommands& commands, const RezOptions& options) {
     if (commands.list && *commands.list) return RunList(options);
     if (commands.cat && *commands.cat) return RunCat(options);
     return RunExtract(options);
+}
+
+void AddRezCommand(CommandSet& commands) {
+    CLI::App* rez = commands.App().add_subcommand("rez", "read and write .rez archives");
+    rez->require_subcommand(1);
+    const auto createOptions = MakeOptions<RezCreateOptions>();
+    CLI::App* create = AddRezCreateCommand(*rez, *createOptions);
+    commands.Add(create, [createOptions] { return RunRezCreate(*createOptions); });
+    const auto options = MakeOptions<RezOptions>();
+    const RezCommands chosen = AddRezCommands(*rez, *options);
+    for (CLI::App* command : {chosen.list, chosen.cat, chosen.extract}) {
+        commands.Add(command, [chosen, options] { return RunRez(chosen, *options); });
+    }
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "cli/cli_output.h"
+#include "cli/command.h"
 #include "core/common/notice.h"
 #include "core/common/ui_text.h"
 #include "core/launch/launch_paths.h"
@@ -106,7 +107,7 @@ private:
 
 }  // namespace
 
-CLI::App* AddRunCommand(CLI::App& app, RunOptions& options) {
+CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options) {
     CLI::App* run = app.add_subcommand(
         "run", "write the configuration, start the server and keep it running until stopped (Ctrl+C, SIGTERM)");
     run->add_flag("--no-write", options.noWrite, "start the server with the files as they are");
@@ -281,4 +282,27 @@ int RunServer(PreparedRun& run, const ServerContext& context, const RunOptions& 
             return 0;
         }
     }
+}
+
+void AddRunCommand(CommandSet& commands) {
+    const auto options = MakeOptions<RunOptions>();
+    CLI::App* run = AddRunSubcommand(commands.App(), *options);
+    commands.AddPlaceOptions(run, CommandSet::kIni | CommandSet::kGame | CommandSet::kPrefix);
+    const CliPlaces& places = commands.Places();
+    commands.Add(run, [options, &places] {
+        // Refused before anything is written or started, and before the user
+        // folder is asked for (which may create the documents folder).
+        std::string error;
+        if (!CheckPlaceOptions(places, true, error)) {
+            Say(error);
+            return kExitFailed;
+        }
+        PreparedRun prepared;
+        if (!PrepareRun(GameFolderOf(places), WinePrefixOf(places), *options, PrintNotice, prepared)) {
+            return kExitFailed;
+        }
+        ServerContext context;
+        if (!OpenServer(places, true, context)) return kExitFailed;
+        return RunServer(prepared, context, *options, [&context] { return WriteConfiguration(context, true, false); });
+    });
 }

@@ -29,7 +29,7 @@ struct RunOptions {
 
 // Adds the subcommand with its own options; the caller adds --ini, --game
 // and --prefix as for the other commands.
-CLI::App* AddRunCommand(CLI::App& app, RunOptions& options);
+CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options);
 
 // What a run has settled before anything is written or started.
 struct PreparedRun {

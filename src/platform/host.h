@@ -17,4 +17,13 @@ std::string WinePrefixFromEnvironment();
 // user, or on Windows.
 bool WinePrefixDocumentsFolder(const std::string& prefix, std::string& folder, std::string& error);
 
+// The utility's own folders, not created here: where it keeps what it knows
+// of the host (the instances), and where a supervisor keeps what lasts only
+// while it runs (status files, locks). On Linux $XDG_CONFIG_HOME/servolt (else
+// ~/.config/servolt) and $XDG_RUNTIME_DIR/servolt (else the configuration
+// folder); on Windows %APPDATA%\Servolt and %LOCALAPPDATA%\Servolt. Empty when
+// the environment names no home at all.
+std::string UtilityConfigFolder();
+std::string UtilityRuntimeFolder();
+
 }  // namespace platform

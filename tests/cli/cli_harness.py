@@ -1,13 +1,22 @@
 """What the command-line process suites share: a fresh folder per test with a
-home of its own, and paths as the program takes them (Z:\\... under Wine)."""
+home of its own, paths as the program takes them (Z:\\... under Wine), the
+program run as an operator runs it, and one way of starting a suite.
+
+Every suite is started as
+
+    SUITE.py --cli servolt-cli [--fake fake_console_server] [--wine-run scripts/wine-run]
+"""
+import argparse
 import os
 import shutil
+import subprocess
+import sys
 import tempfile
 import unittest
 
 
 class ProcessTest(unittest.TestCase):
-    """Subclasses set PREFIX and `args` (the parsed options, with wine_run)."""
+    """Subclasses may set PREFIX; `args` holds the parsed options."""
 
     PREFIX = "servolt-test-"
     args = None
@@ -28,3 +37,67 @@ class ProcessTest(unittest.TestCase):
         """A path of the test folder as the program takes it."""
         host = os.path.join(self.root, *parts)
         return "Z:" + host.replace("/", "\\") if self.wine else host
+
+    def run_cli(self, *args, env=None, memory=None, stdin=None, timeout=120):
+        """Runs servolt-cli in the test folder: (exit code, stdout bytes,
+        stderr text). `memory`: the bytes of address space the program may
+        take (natively)."""
+        command = [self.args.cli, *args]
+        environment = dict(os.environ)
+        if self.wine:
+            command = [self.args.wine_run, *command]
+        else:
+            environment["HOME"] = self.home
+            environment.pop("WINEPREFIX", None)
+            for name in ("XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "SERVOLT_INSTANCE"):
+                environment.pop(name, None)
+        environment.update(env or {})
+        limit = None
+        if memory is not None:
+            import resource
+            limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
+        done = subprocess.run(command, cwd=self.root, env=environment, capture_output=True, timeout=timeout,
+                              preexec_fn=limit, input=stdin)
+        return done.returncode, done.stdout, done.stderr.decode("latin-1")
+
+    def write_file(self, name, data):
+        """Writes bytes (or latin-1 text) under the test folder; returns the path as the program takes it."""
+        host = os.path.join(self.root, name)
+        os.makedirs(os.path.dirname(host), exist_ok=True)
+        with open(host, "wb") as f:
+            f.write(data if isinstance(data, bytes) else data.encode("latin-1"))
+        return self.path(name)
+
+    def read_file(self, name):
+        with open(os.path.join(self.root, name), "rb") as f:
+            return f.read()
+
+    def write_ini(self, name, sections):
+        """A settings file as the window writes one: {section: {key: value}}."""
+        text = "".join("[%s]\r\n%s" % (section, "".join("%s=%s\r\n" % kv for kv in keys.items()))
+                       for section, keys in sections.items())
+        return self.write_file(name, text)
+
+    def make_game(self, maps):
+        """A game folder with these deathmatch maps as loose .bsp files."""
+        for name in maps:
+            folder = os.path.join(self.root, "game", "mainmp", "maps", "dm")
+            os.makedirs(folder, exist_ok=True)
+            open(os.path.join(folder, name + ".bsp"), "wb").close()
+        os.makedirs(os.path.join(self.root, "game"), exist_ok=True)
+        return self.path("game")
+
+
+def main(extra_options=None):
+    """Parses the suite's options into ProcessTest.args and runs the suite;
+    `extra_options(parser)` adds a suite's own."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--fake")
+    parser.add_argument("--wine-run")
+    if extra_options:
+        extra_options(parser)
+    args, rest = parser.parse_known_args()
+    ProcessTest.args = args
+    unittest.main(module="__main__", argv=[sys.argv[0], *rest], verbosity=2)
+    return args

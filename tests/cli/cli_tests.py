@@ -7,19 +7,16 @@ Each test runs the program in a fresh folder and checks its exit code, what
 it printed and the bytes it wrote. Expected server.cfg bytes come from the
 golden files of the core tests.
 """
-import argparse
 import json
 import os
 import random
-import subprocess
-import sys
 import unittest
 
+import cli_harness as harness
 from cli_harness import ProcessTest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN = os.path.join(HERE, "..", "unit", "servercfg", "golden")
-ARGS = None
 
 
 def golden(name):
@@ -29,39 +26,6 @@ def golden(name):
 
 class Cli(ProcessTest):
     PREFIX = "servolt-cli-"
-
-    def run_cli(self, *args, env=None, memory=None):
-        """`memory`: the bytes of address space the program may take (natively)."""
-        command = [ARGS.cli, *args]
-        environment = dict(os.environ)
-        if self.wine:
-            command = [ARGS.wine_run, *command]
-        else:
-            environment["HOME"] = self.home
-            environment.pop("WINEPREFIX", None)
-        environment.update(env or {})
-        limit = None
-        if memory is not None:
-            import resource
-            limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
-        done = subprocess.run(command, cwd=self.root, env=environment, capture_output=True, timeout=120,
-                              preexec_fn=limit)
-        return done.returncode, done.stdout, done.stderr.decode("latin-1")
-
-    def write_ini(self, name, sections):
-        text = "".join("[%s]\r\n%s" % (section, "".join("%s=%s\r\n" % kv for kv in keys.items()))
-                       for section, keys in sections.items())
-        with open(os.path.join(self.root, name), "wb") as f:
-            f.write(text.encode("latin-1"))
-        return self.path(name)
-
-    def make_game(self, maps):
-        for name in maps:
-            folder = os.path.join(self.root, "game", "mainmp", "maps", "dm")
-            os.makedirs(folder, exist_ok=True)
-            open(os.path.join(folder, name + ".bsp"), "wb").close()
-        os.makedirs(os.path.join(self.root, "game"), exist_ok=True)
-        return self.path("game")
 
     # ---- help, version, bad arguments
 
@@ -200,7 +164,7 @@ class Cli(ProcessTest):
         """write, import what was written, write again: the same bytes."""
         rng = random.Random(20261207)
         pieces = ["a", "Z", " ", "\\\\", "\\n", "'", ";", "=", "%s", "\xe9", "x y"]
-        for n in range(ARGS.round_trips):
+        for n in range(self.args.round_trips):
             sections = {
                 "Basic": {"ServerName": "".join(rng.choice(pieces) for _ in range(rng.randrange(12))).strip() or "s",
                           "WelcomeMessage": "Hello\\nWorld %d" % n,
@@ -515,14 +479,7 @@ class Cli(ProcessTest):
 
 
 def main():
-    global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--cli", required=True)
-    parser.add_argument("--wine-run")
-    parser.add_argument("--round-trips", type=int, default=200)
-    ARGS, rest = parser.parse_known_args()
-    ProcessTest.args = ARGS
-    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+    harness.main(lambda parser: parser.add_argument("--round-trips", type=int, default=200))
 
 
 if __name__ == "__main__":

@@ -34,4 +34,29 @@ bool WinePrefixDocumentsFolder(const std::string& prefix, std::string& folder, s
     return true;
 }
 
+namespace {
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+}  // namespace
+
+std::string UtilityConfigFolder() {
+    // Relative values are to be ignored, by the base directory rules.
+    const std::string config = Variable("XDG_CONFIG_HOME");
+    if (!config.empty() && config[0] == '/') return config + "/servolt";
+    std::string home = Variable("HOME");
+    if (home.empty()) {
+        const passwd* entry = getpwuid(getuid());
+        if (entry != nullptr && entry->pw_dir != nullptr) home = entry->pw_dir;
+    }
+    return home.empty() ? "" : home + "/.config/servolt";
+}
+
+std::string UtilityRuntimeFolder() {
+    const std::string runtime = Variable("XDG_RUNTIME_DIR");
+    if (!runtime.empty() && runtime[0] == '/') return runtime + "/servolt";
+    return UtilityConfigFolder();
+}
+
 }  // namespace platform

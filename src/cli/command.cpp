@@ -1,0 +1,93 @@
+#include "cli/command.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+
+#include "cli/cli_output.h"
+#include "core/settings/server_settings.h"
+
+void CommandSet::AddPlaceOptions(CLI::App* command, unsigned options) {
+    if (options & kIni) {
+        command->add_option("--ini", places_.ini, "settings file (default: Servolt.ini of the user folder)")
+            ->option_text("FILE");
+    }
+    if (options & kOut) {
+        command->add_option("--out", places_.out, "folder to write into (default: the user folder)")
+            ->option_text("DIR");
+    }
+    if (options & kGame) {
+        command->add_option("--game", places_.game, "game folder, where vantrel_server.exe is (default: the current folder)")
+            ->option_text("DIR");
+    }
+    if (options & kPrefix) {
+        command->add_option("--prefix", places_.prefix,
+                            "Wine prefix whose user folder the server reads (default: $WINEPREFIX)")
+            ->option_text("DIR");
+    }
+}
+
+void CommandSet::Add(CLI::App* command, std::function<int()> run) {
+    commands_.emplace_back(command, std::move(run));
+}
+
+int CommandSet::RunChosen() const {
+    for (const auto& command : commands_) {
+        if (command.first->parsed()) return command.second();
+    }
+    return kExitFailed;
+}
+
+int PrintNotice(const Notice& notice) {
+    // Its message (with the caption when the message does not name the
+    // file), line breaks folded, the file named as this system spells it,
+    // and the system's reason where a call failed.
+    std::string text = notice.text;
+    const std::string::size_type at = notice.file.empty() ? std::string::npos : text.find(notice.file);
+    if (at != std::string::npos) {
+        text.replace(at, notice.file.size(), ShownPath(notice.file));
+        if (notice.error.Failed()) text += ": " + notice.error.text;
+    } else if (notice.error.Failed() && !notice.file.empty()) {
+        // The message tells why but not where.
+        text = notice.caption + ": " + ShownPath(notice.file) + ": " + text;
+    } else {
+        text = notice.caption + ": " + text;  // the caption tells which file
+    }
+    for (std::string::size_type at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    Say(text);
+    return 1;  // IDOK
+}
+
+bool OpenServer(const CliPlaces& options, bool iniIsRead, ServerContext& context) {
+    context.notices = PrintNotice;
+    std::string error;
+    if (!BuildPlaces(options, iniIsRead, context.places, error)) {
+        Say(error);
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<ServerSettings> LoadSettings(const ServerContext& context, bool sayWhenMissing) {
+    auto settings = std::make_unique<ServerSettings>();
+    settings->SetDefaults();
+    if (sayWhenMissing && !SettingsFileExists(context.places)) {
+        Say("no settings file at " + ShownPath(context.places.settingsFile) + "; using the defaults");
+    }
+    settings->ReadSettings(context.places);
+    return settings;
+}
+
+void PrintList(const std::vector<std::string>& items, bool json) {
+    if (json) {
+        // Names are the system's bytes: what is not UTF-8 shows as U+FFFD
+        // rather than ending the program.
+        std::cout << nlohmann::json(items).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        return;
+    }
+    // Map names come from archives anyone may have made, and a name that
+    // holds an escape sequence or a line break would be obeyed or forge a
+    // line.
+    for (const std::string& item : items) std::cout << ShownName(item) << '\n';
+}

@@ -1,0 +1,79 @@
+// The commands of servolt-cli. Each command lives in a file of its own: it
+// adds its subcommand and options to the set and registers what runs when
+// the command line chooses it. main() only adds them all, parses and runs.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/cli_places.h"
+#include "core/common/notice.h"
+#include "core/common/server_places.h"
+
+namespace CLI {
+class App;
+}
+class ServerSettings;
+
+class CommandSet {
+public:
+    explicit CommandSet(CLI::App& app) : app_(app) {}
+
+    CLI::App& App() { return app_; }
+
+    // The options that name one server's files, shared by every command
+    // that works on them; each command adds those it takes.
+    enum PlaceOption : unsigned { kIni = 1, kPrefix = 2, kGame = 4, kOut = 8 };
+    CliPlaces& Places() { return places_; }
+    void AddPlaceOptions(CLI::App* command, unsigned options);
+
+    // `run` gives the command's exit code once the command line chose
+    // `command`.
+    void Add(CLI::App* command, std::function<int()> run);
+
+    // The chosen command's exit code; kExitFailed when none was chosen.
+    int RunChosen() const;
+
+private:
+    CLI::App& app_;
+    CliPlaces places_;
+    std::vector<std::pair<CLI::App*, std::function<int()>>> commands_;
+};
+
+// Options of one command, owned by the function that runs it: CLI11 binds
+// to them by reference, and the run function keeps them alive.
+template <class Options>
+std::shared_ptr<Options> MakeOptions() {
+    return std::make_shared<Options>();
+}
+
+// A notice of the core as one line on standard error.
+int PrintNotice(const Notice& notice);
+
+// The command's server: its places from the options, its notices printed.
+// False, having said why, when the options are refused (`iniIsRead`: the
+// settings file must exist when named).
+bool OpenServer(const CliPlaces& options, bool iniIsRead, ServerContext& context);
+
+// The record as the window would load it: defaults, then the settings file,
+// saying so when there is no settings file.
+std::unique_ptr<ServerSettings> LoadSettings(const ServerContext& context, bool sayWhenMissing = true);
+
+// Names, one per line escaped for a terminal, or as a JSON array.
+void PrintList(const std::vector<std::string>& items, bool json);
+
+// The commands, each in its own file.
+void AddWriteCommand(CommandSet& commands);
+void AddImportCommand(CommandSet& commands);
+void AddCheckCommand(CommandSet& commands);
+void AddListCommands(CommandSet& commands);  // maps, mods
+void AddRunCommand(CommandSet& commands);
+void AddRezCommand(CommandSet& commands);
+
+// What `write` does, for `run` too: server.cfg and usedmods.cfg from the
+// settings file into the user folder (`userFolder`: made first, as the window
+// makes it) or, with `toStdout`, server.cfg on standard output. The exit code.
+int WriteConfiguration(const ServerContext& context, bool userFolder, bool toStdout);
