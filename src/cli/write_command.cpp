@@ -32,20 +32,24 @@ bool LeavesOperatorFilesAlone(const ServerSettings& defaults, const ServerContex
     struct File {
         std::string path;
         std::string defaults;
-        const char* keep;
+        bool importable;  // import reads server.cfg, not usedmods.cfg
     };
     const File files[] = {
-        {context.places.ServerConfigPath(), BuildServerConfig(defaults), "servolt-cli import FILE"},
-        {context.places.UsedModsPath(), BuildUsedMods(defaults.ModuleUseList), nullptr},
+        {context.places.ServerConfigPath(), BuildServerConfig(defaults), true},
+        {context.places.UsedModsPath(), BuildUsedMods(defaults.ModuleUseList), false},
     };
     for (const File& file : files) {
+        // One that is there but cannot be read is not known to be safe.
         std::string bytes;
-        if (!platform::ReadFileContents(file.path.c_str(), bytes) || bytes.empty()) continue;
-        if (WithoutCarriageReturns(bytes) == WithoutCarriageReturns(file.defaults)) continue;
+        if (!platform::PathExists(file.path.c_str())) continue;
+        if (platform::ReadFileContents(file.path.c_str(), bytes) &&
+            (bytes.empty() || WithoutCarriageReturns(bytes) == WithoutCarriageReturns(file.defaults))) {
+            continue;
+        }
         const std::string shown = ShownPath(file.path);
         Say(shown + " is not what write makes from the defaults (it was written by hand, or from settings that "
                     "are gone) and is left as it is: " +
-            (file.keep != nullptr ? "run 'servolt-cli import " + shown + "' to keep its settings, or " : "") +
+            (file.importable ? "run 'servolt-cli import " + shown + "' to keep its settings, or " : "") +
             "give --force to replace it with the defaults");
         return false;
     }
