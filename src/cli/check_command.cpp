@@ -42,7 +42,7 @@ void AddCheckCommand(CommandSet& commands) {
     const CliPlaces& places = commands.Places();
     commands.Add(check, [json, &places] {
         ServerContext context;
-        if (!OpenServer(places, true, context)) return kExitFailed;
+        if (!OpenServer(places, true, context) || !GameFolderExists(context)) return kExitFailed;
         return RunCheck(context, *json);
     });
 }

@@ -7,6 +7,7 @@
 
 #include "cli/cli_output.h"
 #include "core/settings/server_settings.h"
+#include "platform/platform.h"
 
 void CommandSet::AddPlaceOptions(CLI::App* command, unsigned options) {
     if (options & kIni) {
@@ -29,6 +30,7 @@ void CommandSet::AddPlaceOptions(CLI::App* command, unsigned options) {
 }
 
 void CommandSet::Add(CLI::App* command, std::function<int()> run) {
+    ApplyCommandHelp(command);
     commands_.emplace_back(command, std::move(run));
 }
 
@@ -64,6 +66,20 @@ bool OpenServer(const CliPlaces& options, bool iniIsRead, ServerContext& context
     std::string error;
     if (!BuildPlaces(options, iniIsRead, context.places, error)) {
         Say(error);
+        return false;
+    }
+    return true;
+}
+
+bool GameFolderExists(const ServerContext& context) {
+    const std::string& game = context.places.gameFolder;
+    const platform::PathType kind = platform::PathKind(game.c_str());
+    if (kind == platform::PathType::Missing) {
+        Say(ShownPath(game) + ": no such game folder");
+        return false;
+    }
+    if (kind == platform::PathType::File) {
+        Say(ShownPath(game) + ": not a folder; give the game folder, where vantrel_server.exe is");
         return false;
     }
     return true;

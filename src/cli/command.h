@@ -15,6 +15,7 @@
 
 namespace CLI {
 class App;
+class Error;
 }
 class ServerSettings;
 
@@ -31,7 +32,8 @@ public:
     void AddPlaceOptions(CLI::App* command, unsigned options);
 
     // `run` gives the command's exit code once the command line chose
-    // `command`.
+    // `command`. The command's options are all added by then: its help
+    // gets its placeholders, exit codes and example here (ApplyCommandHelp).
     void Add(CLI::App* command, std::function<int()> run);
 
     // The chosen command's exit code; kExitFailed when none was chosen.
@@ -58,12 +60,25 @@ int PrintNotice(const Notice& notice);
 // settings file must exist when named).
 bool OpenServer(const CliPlaces& options, bool iniIsRead, ServerContext& context);
 
+// Whether the context's game folder is a folder; says why not. Listing a
+// folder that is not there would only ever give an empty answer.
+bool GameFolderExists(const ServerContext& context);
+
 // The record as the window would load it: defaults, then the settings file,
 // saying so when there is no settings file.
 std::unique_ptr<ServerSettings> LoadSettings(const ServerContext& context, bool sayWhenMissing = true);
 
 // Names, one per line escaped for a terminal, or as a JSON array.
 void PrintList(const std::vector<std::string>& items, bool json);
+
+// The command's value placeholders (FILE, DIR, SECONDS...), range checks
+// that say their range in plain numbers, and the end of its help: exit
+// codes and an example, from the table in command_help.cpp.
+void ApplyCommandHelp(CLI::App* command);
+
+// The message of a command line that cannot be parsed: an unknown command
+// is named, with the commands there are.
+std::string CommandLineFailure(const CLI::App* app, const CLI::Error& error, const char* program);
 
 // The commands, each in its own file.
 void AddWriteCommand(CommandSet& commands);
@@ -72,8 +87,11 @@ void AddCheckCommand(CommandSet& commands);
 void AddListCommands(CommandSet& commands);  // maps, mods
 void AddRunCommand(CommandSet& commands);
 void AddRezCommand(CommandSet& commands);
+void AddHelpCommand(CommandSet& commands);  // help [COMMAND]; added last
 
 // What `write` does, for `run` too: server.cfg and usedmods.cfg from the
 // settings file into the user folder (`userFolder`: made first, as the window
-// makes it) or, with `toStdout`, server.cfg on standard output. The exit code.
-int WriteConfiguration(const ServerContext& context, bool userFolder, bool toStdout);
+// makes it) or, with `toStdout`, server.cfg on standard output. With no
+// settings file, files that the defaults would replace and that are not the
+// defaults' own are left alone and the exit code is 2, unless `force`.
+int WriteConfiguration(const ServerContext& context, bool userFolder, bool toStdout, bool force = false);

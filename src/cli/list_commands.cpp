@@ -37,7 +37,7 @@ void AddListCommands(CommandSet& commands) {
     commands.AddPlaceOptions(maps, CommandSet::kPrefix);
     commands.Add(maps, [mapsJson, &places] {
         ServerContext context;
-        if (!OpenServer(places, true, context)) return kExitFailed;
+        if (!OpenServer(places, true, context) || !GameFolderExists(context)) return kExitFailed;
         return RunMaps(context, *mapsJson);
     });
 

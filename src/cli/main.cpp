@@ -22,8 +22,8 @@ int Run(int argc, char** argv) {
                  kProgram};
     app.set_version_flag("--version", std::string(kProgram) + " " SERVOLT_VERSION);
     app.require_subcommand(1);
-    app.failure_message([](const CLI::App*, const CLI::Error& e) {
-        return std::string(kProgram) + ": " + e.what() + "\nRun with --help for more information.\n";
+    app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
+        return CommandLineFailure(failed, e, kProgram);
     });
 
     CommandSet commands(app);
@@ -33,6 +33,7 @@ int Run(int argc, char** argv) {
     AddListCommands(commands);
     AddRunCommand(commands);
     AddRezCommand(commands);
+    AddHelpCommand(commands);
 
     try {
         app.parse(argc, argv);

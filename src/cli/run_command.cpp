@@ -287,9 +287,11 @@ int RunServer(PreparedRun& run, const ServerContext& context, const RunOptions& 
 void AddRunCommand(CommandSet& commands) {
     const auto options = MakeOptions<RunOptions>();
     CLI::App* run = AddRunSubcommand(commands.App(), *options);
+    const auto force = std::make_shared<bool>(false);
+    run->add_flag("--force", *force, "with no settings file, replace a server.cfg or usedmods.cfg that write did not make from the defaults");
     commands.AddPlaceOptions(run, CommandSet::kIni | CommandSet::kGame | CommandSet::kPrefix);
     const CliPlaces& places = commands.Places();
-    commands.Add(run, [options, &places] {
+    commands.Add(run, [options, force, &places] {
         // Refused before anything is written or started, and before the user
         // folder is asked for (which may create the documents folder).
         std::string error;
@@ -303,6 +305,7 @@ void AddRunCommand(CommandSet& commands) {
         }
         ServerContext context;
         if (!OpenServer(places, true, context)) return kExitFailed;
-        return RunServer(prepared, context, *options, [&context] { return WriteConfiguration(context, true, false); });
+        return RunServer(prepared, context, *options,
+                         [&context, force] { return WriteConfiguration(context, true, false, *force); });
     });
 }

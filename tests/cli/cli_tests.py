@@ -235,6 +235,7 @@ class Cli(ProcessTest):
 
     def test_check_exit_codes(self):
         game = self.make_game(["alpha"])
+        self.write_file("game/vantrel_server.exe", b"")
         os.makedirs(os.path.join(self.root, "out"))
         ini = self.write_ini("s.ini", {"Maps": {"MapName": "maps/dm/alpha", "MapRotationList": "dm/alpha 0 "}})
         code, out, err = self.run_cli("check", "--ini", ini, "--game", game, "--out", self.path("out"))
@@ -246,7 +247,7 @@ class Cli(ProcessTest):
         findings = json.loads(out)
         self.assertEqual(code, 1)
         self.assertEqual([f["severity"] for f in findings], ["warning"])
-        self.assertTrue(findings[0]["message"].startswith("missing"))
+        self.assertTrue(findings[0]["message"].startswith("not written yet"))
         ini = self.write_ini("t.ini", {"Maps": {"MapName": "maps/dm/gamma", "MapRotationList": "dm/alpha 0 "}})
         code, out, _ = self.run_cli("check", "--ini", ini, "--game", game)
         self.assertEqual(code, 1)

@@ -141,3 +141,27 @@ def scenario_mods_name_with_blank_refused(env):
         equal(fx.user_file_exists("moddir\\usedmods.cfg"), False, "usedmods.cfg with no mod in use")
         ui.click(EXIT)
         equal(fx.wait_exit(), 0, "exit code")
+
+
+def scenario_mods_cleared_empties_usedmods(env):
+    """Taking every mod out of use and saving empties usedmods.cfg: an old
+    file would go on loading the mods the page no longer shows."""
+    with Fixture(env, "mods-cleared") as fx:
+        make_mods(mods_folder(env))
+        fx.write_user_file("Servolt.ini", b"[Mods]\r\nModuleUseList=Zero 1 Alpine 0 \r\n")
+        fx.write_user_file("moddir\\usedmods.cfg", b'<use priority="4" downloadable="true">Zero</use>\r\n'
+                                                   b'<use priority="2" downloadable="false">Alpine</use>\r\n')
+        ui = fx.start()
+        ui.tab(MODS_TAB)
+        equal(marked_of(ui, MODS_IN_USE), ["Zero*", "Alpine"], "Mods In Use from the settings file")
+        ui.click(REMOVE)
+        ui.click(REMOVE)
+        equal(marked_of(ui, MODS_IN_USE), [], "Mods In Use after << twice")
+        ui.cmd("nobox 300")
+        fx.screenshot("mods-cleared")
+        ui.click(SAVE_CONFIG)
+        ui.no_box(500)
+        equal(fx.read_user_file("moddir\\usedmods.cfg"), b"", "usedmods.cfg with no mod in use")
+        equal(ini_value(fx.read_user_file("Servolt.ini"), "ModuleUseList"), "", "ModuleUseList")
+        ui.click(EXIT)
+        equal(fx.wait_exit(), 0, "exit code")

@@ -42,9 +42,14 @@ std::string BuildUsedMods(const char* moduleUseList) {
 }
 
 bool WriteUsedMods(const char* list, const ServerContext& context, platform::Error& error) {
-    if (CountFlaggedPairs(list) == 0) return true;  // no mod in use: the file stays as it is
-
     const std::string path = context.places.UsedModsPath();
+    // With no mod in use an old file would go on loading the mods the
+    // operator took out, so one that exists is emptied; where none exists
+    // none is made, since no file and an empty one tell the server the same.
+    if (CountFlaggedPairs(list) == 0 &&
+        (path.size() >= kUserPathSize || !platform::PathExists(path.c_str()))) {
+        return true;
+    }
     const std::string bytes = BuildUsedMods(list);
     bool written = false;
     if (path.size() >= kUserPathSize) {

@@ -15,7 +15,8 @@ int CountFlaggedPairs(const char* text);
 std::string BuildUsedMods(const char* moduleUseList);
 
 // Writes the context's usedmods.cfg (ServerPlaces::UsedModsPath) for the
-// mod list; with no mod in use the file is left as it is. A failure is
+// mod list; with no mod in use an existing file is emptied and a missing
+// one is not created. A failure is
 // reported to the context's sink, changes nothing on disk and returns false
 // with the reason in `error`.
 bool WriteUsedMods(const char* moduleUseList, const ServerContext& context, platform::Error& error);

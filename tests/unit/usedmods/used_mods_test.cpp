@@ -49,15 +49,40 @@ TEST_F(UsedMods, NamesAreEscapedForXml) {
               "<use priority=\"2\" downloadable=\"true\">R&amp;D&lt;1&gt;&quot;q&quot;&apos;s</use>\r\n");
 }
 
-TEST_F(UsedMods, NoModInUseLeavesTheFileAsItWas) {
+// An old file would go on loading the mods the operator took out: with no
+// mod in use an existing file is emptied, and none is made where none was.
+TEST_F(UsedMods, NoModInUseEmptiesAnExistingFileAndMakesNone) {
+    struct Case {
+        const char* list;
+        bool existed;
+    };
+    for (const Case& c : {Case{"", true}, Case{"    ", true}, Case{"", false}, Case{"  ", false}}) {
+        SCOPED_TRACE(std::string("list \"") + c.list + "\", file " + (c.existed ? "present" : "absent"));
+        platform::RemoveFile(UsedModsPath().c_str());
+        if (c.existed) WriteBytes(UsedModsPath(), "<use priority=\"2\" downloadable=\"true\">old</use>\r\n");
+        std::strcpy(settings_->ModuleUseList, c.list);
+        EXPECT_TRUE(WriteUsedMods());
+        EXPECT_EQ(FileExists(UsedModsPath()), c.existed);
+        if (c.existed) EXPECT_EQ(ReadBytes(UsedModsPath()), "");
+        // The whole save does the same.
+        if (c.existed) WriteBytes(UsedModsPath(), "old");
+        ASSERT_TRUE(SaveConfiguration(*settings_, context_).serverConfigWritten);
+        EXPECT_EQ(FileExists(UsedModsPath()), c.existed);
+        if (c.existed) EXPECT_EQ(ReadBytes(UsedModsPath()), "");
+    }
+    EXPECT_TRUE(notices_.empty());
+}
+
+TEST_F(UsedMods, EmptyingAFileThatCannotBeWrittenIsReported) {
     WriteBytes(UsedModsPath(), "previous");
     settings_->ModuleUseList[0] = '\0';
-    WriteUsedMods();
+    // The file is replaced through a temporary beside it, which a folder of
+    // that name keeps from being made.
+    ASSERT_TRUE(platform::CreateFolder((UsedModsPath() + ".tmp").c_str()));
+    EXPECT_FALSE(WriteUsedMods());
     EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
-    std::strcpy(settings_->ModuleUseList, "    ");
-    WriteUsedMods();
-    EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
-    EXPECT_TRUE(notices_.empty());
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].text, "Could not open file: " + UsedModsPath());
 }
 
 TEST_F(UsedMods, AnUnwritableFileIsReportedAndTheSaveStillSucceeds) {
