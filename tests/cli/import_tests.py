@@ -127,7 +127,7 @@ class Import(ProcessTest):
         if os.path.exists(os.path.join(self.root, "s.ini")):
             _, text, _ = self.run_cli("write", "--ini", ini, "--stdout")
             written = console_values(text)
-        return code, out.decode("latin-1"), err, console_values(data), written
+        return code, out.decode("latin-1").replace("\r\n", "\n"), err, console_values(data), written
 
     def test_the_kinds_of_hand_written_file(self):
         for name, data, exit_code, ends_otherwise in KINDS:
@@ -161,7 +161,7 @@ class Import(ProcessTest):
         cfg = self.write_file("server.cfg", b"set sv_maxclients 24\nset x_custom 1\n")
         code, out, err = self.run_cli("import", cfg, "--ini", ini, "--merge", "--dry-run", "--verbose")
         self.assertEqual((code, err), (0, ""))
-        out = out.decode()
+        out = out.decode().replace("\r\n", "\n")
         listed = re.findall(r"(?m)^  not in the file: (\S+)$", out)
         count = int(re.search(r"server\.cfg will set (\d+) settings that the file never set "
                               r"\(the server used its own defaults for those\)", out).group(1))

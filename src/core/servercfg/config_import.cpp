@@ -628,13 +628,19 @@ private:
                   });
     }
 
-    std::string WhyDiffers(const std::string& name, std::size_t line, const std::string* writtenValue) const {
-        const Item* source = nullptr;
-        for (const Item& item : items_) {
-            if (item.first <= line && line < item.first + item.count && item.kind != ItemKind::Comment &&
-                (item.kind == ItemKind::Options || item.name == name)) {
-                source = &item;
+    std::string WhyDiffers(const std::string& name, std::size_t line, const std::string* writtenValue) {
+        if (itemAtLine_.empty()) {
+            // Per line, its first item: the items of a line follow each other.
+            itemAtLine_.assign(lines_.size(), kNone);
+            for (std::size_t k = items_.size(); k-- > 0;) {
+                for (std::size_t l = items_[k].first; l < items_[k].first + items_[k].count; ++l) itemAtLine_[l] = k;
             }
+        }
+        const Item* source = nullptr;
+        for (std::size_t k = line < itemAtLine_.size() ? itemAtLine_[line] : kNone;
+             k < items_.size() && items_[k].first <= line && line < items_[k].first + items_[k].count; ++k) {
+            const Item& item = items_[k];
+            if (item.kind != ItemKind::Comment && (item.kind == ItemKind::Options || item.name == name)) source = &item;
         }
         if (source != nullptr && source->kind != ItemKind::Options &&
             (source->outcome == ImportReport::Kind::Carried || source->outcome == ImportReport::Kind::Dropped)) {
@@ -686,6 +692,7 @@ private:
     const bool onto_;  // onto the record as it is, not the defaults
     std::vector<Item> items_;
     std::vector<std::size_t> runEnd_;                 // per line, the last line of its CR CR LF run
+    std::vector<std::size_t> itemAtLine_;             // per line, its first item; made when first needed
     std::vector<std::size_t> last_;                   // per use, its last item
     std::unordered_set<const ConfigEntry*> leftOut_;  // rows whose comment came without the value line
 };
