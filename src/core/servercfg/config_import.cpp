@@ -650,6 +650,16 @@ private:
         if (source != nullptr && source->kind == ItemKind::Options) {
             return "server.cfg sets it again after the additional options, and the setting cannot hold this value";
         }
+        const auto uses = index_.usesByName.find(name);
+        if (uses != index_.usesByName.end()) {
+            for (std::size_t u : uses->second) {
+                const Use& use = index_.uses[u];
+                if (use.target == Target::Row && !index_.rowsAfterOptions.count(use.entry) &&
+                    use.entry != index_.additionalOptions) {
+                    return "a line of the additional options, which server.cfg writes after its row, sets it again";
+                }
+            }
+        }
         return "the setting holds it as " + Quoted(*writtenValue);
     }
 

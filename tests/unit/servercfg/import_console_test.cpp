@@ -170,6 +170,10 @@ TEST(ImportConsole, TheIssuesOfHandWrittenFilesAreKept) {
         {"bits no setting holds", "set dmflags 257\n", {"dmflags"}},
         {"a float the settings round", "set dm_mgCoolRate 0.0000001\n", {"dm_mgCoolRate"}},
         {"rotation spellings", "sv_maplist \"1 dm/a; 1 dm/b;teamswap\"\nset g_gametype 1\n", {}},
+        {"an option overruled in the file, not in server.cfg",
+         "// Additional Settings\nset sv_maxclients 24\n\n// Inactive Spectate\nset sv_maxclients 32\n", {"sv_maxclients"}},
+        {"an option a later row overrules, taken by the row",
+         "// Additional Settings\nset sv_pure 1\nset dm_grenade_count_max 4\n\n// Inactive Spectate\n", {}},
     };
     auto defaults = std::make_unique<ServerSettings>();
     defaults->SetDefaults();
