@@ -599,9 +599,10 @@ private:
         std::vector<std::string> writtenOrder;
         // A mended row can change how another is written (the game type
         // numbers the rotation's maps), so a few rounds are allowed.
-        for (int round = 0; round < 4; ++round) {
+        for (int round = 0;; ++round) {
             written.clear();
             writtenOrder = FinalValues(BuildServerConfig(settings_), written);
+            if (round == 4) break;
             bool mended = false;
             for (const std::string& name : order) {
                 const auto w = written.find(name);
@@ -622,10 +623,6 @@ private:
         for (const std::string& name : writtenOrder) {
             if (!file.count(name)) report_.serverDefaults.push_back(written[name].spelled);
         }
-        std::sort(report_.serverDefaults.begin(), report_.serverDefaults.end(),
-                  [&written](const std::string& a, const std::string& b) {
-                      return written[ascii::Lowered(a)].line < written[ascii::Lowered(b)].line;
-                  });
     }
 
     std::string WhyDiffers(const std::string& name, std::size_t line, const std::string* writtenValue) {
