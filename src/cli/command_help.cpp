@@ -31,8 +31,9 @@ const CommandHelp kCommandHelp[] = {
      "with no settings file a server.cfg that write did not make from the defaults is in the way)",
      "servolt-cli write --ini /srv/vantrel/Servolt.ini --out /srv/vantrel/config"},
     {"import",
-     "0 imported (with --dry-run: reported); 2 nothing written (the file could not be read, or the settings file "
-     "could not be written)",
+     "0 imported, every line's effect kept (with --dry-run: reported); 1 done, but a variable would end otherwise "
+     "or a line was dropped (each named), or the file assigns nothing (then nothing is written); 2 nothing written "
+     "(the file could not be read or is not a text file, or the settings file could not be written)",
      "servolt-cli import /srv/vantrel/old/server.cfg --dry-run"},
     {"check", "0 nothing found; 1 something found (each finding is one line); 2 not checked (a folder or the "
               "settings file is missing)",

@@ -17,6 +17,8 @@ namespace {
 struct ImportOptions {
     std::string serverCfg;
     bool dryRun = false;
+    bool merge = false;
+    bool verbose = false;
 };
 
 // The system's reason for the last failed call, for a message about a file.
@@ -28,14 +30,35 @@ int RunImport(const ServerContext& context, bool defaultIni, const ImportOptions
         Say(options.serverCfg + ": cannot be read: " + Reason());
         return kExitFailed;
     }
+    // An archive or a picture read as a script would replace every setting
+    // with the defaults and carry its bytes as options.
+    const std::string notText = WhyNotText(bytes);
+    if (!notText.empty()) {
+        Say(options.serverCfg + ": not a text file (" + notText + "); nothing was written");
+        return kExitFailed;
+    }
     // server.cfg does not hold the mods in use: they stay as the settings
     // file has them.
     const auto previous = LoadSettings(context, false);  // a missing file is the one import creates
-    auto settings = std::make_unique<ServerSettings>();
-    const ImportReport report = ImportServerConfig(bytes, *settings);
+    auto settings = std::make_unique<ServerSettings>(*previous);
+    const ImportReport report =
+        ImportServerConfig(bytes, *settings, options.merge ? ImportBase::Current : ImportBase::Defaults);
     std::memcpy(settings->ModuleUseList, previous->ModuleUseList, sizeof settings->ModuleUseList);
     for (const std::string& line : DescribeImport(report)) std::cout << line << '\n';
-    if (options.dryRun) return 0;
+    if (options.verbose) {
+        for (const std::string& name : report.serverDefaults) std::cout << "  not in the file: " << name << '\n';
+    }
+    // A file that tells the server nothing would only reset the settings.
+    if (report.assignments == 0) {
+        Say(options.serverCfg + ": assigns no setting; the settings file was left as it is");
+        return kExitSome;
+    }
+    const int code = ImportKeptEverything(report) ? 0 : kExitSome;
+    if (code != 0) {
+        Say(options.serverCfg + ": server.cfg written from these settings would not tell the server all that this "
+                                "file did (see the lines above)");
+    }
+    if (options.dryRun) return code;
 
     if (defaultIni) CreateUserFolders(context.places.userFolder);
     const std::string& ini = context.places.settingsFile;
@@ -50,7 +73,7 @@ int RunImport(const ServerContext& context, bool defaultIni, const ImportOptions
     // Each failed key has been told through the notices, once per file.
     if (!settings->WriteSettings(context).Written()) return kExitFailed;
     std::cout << "settings written to " << ShownPath(ini) << '\n';
-    return 0;
+    return code;
 }
 
 }  // namespace
@@ -62,6 +85,10 @@ void AddImportCommand(CommandSet& commands) {
     import->add_option("SERVER_CFG", options->serverCfg, "the server.cfg to read")->required()->option_text("FILE");
     commands.AddPlaceOptions(import, CommandSet::kIni);
     import->add_flag("--dry-run", options->dryRun, "print the report and write nothing");
+    import->add_flag("--merge", options->merge,
+                     "apply the file onto the settings file as it is, not onto the factory defaults");
+    import->add_flag("--verbose", options->verbose,
+                     "list the settings server.cfg will set that the file never set");
     commands.AddPlaceOptions(import, CommandSet::kPrefix);
     const CliPlaces& places = commands.Places();
     commands.Add(import, [options, &places] {

@@ -7,6 +7,7 @@
 // the writer left a value line out.
 #include "core/servercfg/config_import.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "core/servercfg/config_index.h"
 #include "core/servercfg/config_tables.h"
 #include "core/servercfg/config_values.h"
+#include "core/servercfg/config_writer.h"
 #include "core/servercfg/console_script.h"
 #include "platform/ascii.h"
 
@@ -40,7 +42,9 @@ struct Item {
     ItemKind kind;
     std::size_t first;        // index of its first line
     std::size_t count;        // lines
+    int part = 1;             // of its line's commands, from 1
     std::string text;         // as read; the lines of one value joined by CR LF
+    std::string name;         // lower-case, what a command sets or runs
     std::size_t use = kNone;  // a setting: the name it sets
     bool parsed = false;      // a setting: the line holds one value
     std::string value;
@@ -50,14 +54,20 @@ struct Item {
 
 class Importer {
 public:
-    Importer(std::string_view bytes, ServerSettings& settings, ImportReport& report)
-        : index_(TheConfigIndex()), lines_(SplitScriptLines(bytes)), settings_(settings), report_(report) {}
+    Importer(std::string_view bytes, ServerSettings& settings, ImportReport& report, bool onto)
+        : index_(TheConfigIndex()),
+          bytes_(bytes),
+          lines_(SplitScriptLines(bytes)),
+          settings_(settings),
+          report_(report),
+          onto_(onto) {}
 
     void Run() {
         Scan();
         Resolve();
         CollectOptions();
         NoteOverruled();
+        Compare();
         Count();
     }
 
@@ -94,37 +104,58 @@ private:
                 }
                 continue;
             }
-            const std::size_t use = FindUse(head, awaited);
-            if (awaited != kNone && (use == kNone || !BelongsTo(use, awaited))) MarkLeftOut(awaited);
-            awaited = kNone;
-            if (use == kNone) {
-                Item item{ItemKind::Unknown, i};
-                item.text.assign(text);
-                item.outcome = ImportReport::Kind::Carried;
-                item.why = head.word.empty() ? "not a command"
-                           : head.setForm    ? "unknown setting " + Quoted(head.name)
-                                             : "unknown command " + Quoted(head.word);
-                items_.push_back(std::move(item));
-                ++i;
-                continue;
-            }
             // A quoted value that holds a line break goes on over the lines
             // ended by CR CR LF, up to the one where it closes.
             std::size_t last = i;
             const std::size_t at = SkipBlanks(text, head.valueAt);
             if (at < text.size() && text[at] == '"' && runEnd_[i] > i && closes[runEnd_[i]]) last = runEnd_[i];
-            Item item{ItemKind::Setting, i, last - i + 1};
-            for (std::size_t k = i; k <= last; ++k) {
-                if (k > i) item.text += "\r\n";
-                item.text.append(lines_[k].text);
+            if (last > i) {
+                std::string joined;
+                for (std::size_t k = i; k <= last; ++k) {
+                    if (k > i) joined += "\r\n";
+                    joined.append(lines_[k].text);
+                }
+                AddCommand(i, last - i + 1, 1, joined, joined, awaited);
+                i = last + 1;
+                continue;
             }
-            item.use = use;
-            item.parsed = ParseValue(item.text, head.valueAt, item.value, item.why);
-            if (!item.parsed) item.why = index_.uses[use].name + ": " + item.why;
-            items_.push_back(std::move(item));
-            i = last + 1;
+            const std::vector<std::string_view> commands = SplitCommands(text);
+            if (commands.size() <= 1) {
+                AddCommand(i, 1, 1, text, commands.empty() ? text : commands[0], awaited);
+            } else {
+                for (std::size_t c = 0; c < commands.size(); ++c) {
+                    AddCommand(i, 1, static_cast<int>(c + 1), Trim(commands[c]), commands[c], awaited);
+                }
+            }
+            ++i;
         }
         if (awaited != kNone) MarkLeftOut(awaited);
+    }
+
+    // One command: `text` is what is carried when the record cannot hold it
+    // (the whole line when the line is this one command), `command` what is
+    // read.
+    void AddCommand(std::size_t first, std::size_t count, int part, std::string_view text, std::string_view command,
+                    std::size_t& awaited) {
+        const Head head = ReadHead(command);
+        const std::size_t use = FindUse(head, awaited);
+        if (awaited != kNone && (use == kNone || !BelongsTo(use, awaited))) MarkLeftOut(awaited);
+        awaited = kNone;
+        Item item{use == kNone ? ItemKind::Unknown : ItemKind::Setting, first, count};
+        item.part = part;
+        item.text.assign(text);
+        item.name = ascii::Lowered(head.name);
+        if (use == kNone) {
+            item.outcome = ImportReport::Kind::Carried;
+            item.why = head.word.empty() ? "not a command"
+                       : head.setForm    ? "unknown setting " + Quoted(head.name)
+                                         : "unknown command " + Quoted(head.word);
+        } else {
+            item.use = use;
+            item.parsed = ParseValue(std::string(command), head.valueAt, item.value, item.why);
+            if (!item.parsed) item.why = index_.uses[use].name + ": " + item.why;
+        }
+        items_.push_back(std::move(item));
     }
 
     std::size_t TitleAt(std::size_t i) const {
@@ -239,11 +270,16 @@ private:
                 carriedRows.insert(use.entry);
             }
         }
-        // A row whose value the writer leaves out, or whose line is carried,
-        // gets a value the writer again leaves out, so that nothing in
-        // server.cfg contradicts the file's own line.
+        // A row whose value the writer leaves out gets a value the writer
+        // again leaves out. A row whose line is carried does too where its
+        // own line would come after the carried one and overrule it; before
+        // the additional options the carried line has the last word, and
+        // the row keeps the value it has.
         for (const ConfigEntry* row : index_.rows) {
-            if (carriedRows.count(row) || (leftOut_.count(row) && !rowsWithLines.count(row))) LeaveOut(*row);
+            if ((carriedRows.count(row) && index_.rowsAfterOptions.count(row)) ||
+                (leftOut_.count(row) && !rowsWithLines.count(row))) {
+                LeaveOut(*row);
+            }
         }
         ResolveHealthDrop();
         ResolveLineChoices();
@@ -397,12 +433,15 @@ private:
         }
         // The rotation is the file's: the default one would add a map list
         // that the server never had.
-        settings_.MapRotationList[0] = '\0';
         const std::size_t rotation = LastOf(Target::Rotation);
         if (rotation == kNone) {
+            if (onto_) return;
+            settings_.MapRotationList[0] = '\0';
             report_.notes.push_back("no sv_maplist line: the map rotation is left empty");
             return;
         }
+        // A carried list must not be overruled by the record's own.
+        settings_.MapRotationList[0] = '\0';
         Item& item = items_[rotation];
         std::string text, why = item.why;
         if (item.parsed && ReadRotation(item.value, GameTypePrefix(settings_.GameType), text, why)) {
@@ -440,8 +479,8 @@ private:
     // -- The additional options --
 
     void CollectOptions() {
-        std::string options;
-        bool any = false;
+        std::string options = onto_ ? settings_.AdditionalOptions : "";
+        bool any = !options.empty();
         int overflow = 0;
         for (Item& item : items_) {
             if (item.kind != ItemKind::Options && item.outcome != ImportReport::Kind::Carried) continue;
@@ -484,36 +523,192 @@ private:
         }
     }
 
+    // -- What the server is told --
+
+    struct Final {
+        std::string spelled;
+        std::string value;
+        std::size_t line;
+    };
+
+    // Each variable's last value, and the variables in the order of their
+    // last assignment.
+    static std::vector<std::string> FinalValues(std::string_view bytes, std::unordered_map<std::string, Final>& out,
+                                                int* assignments = nullptr) {
+        std::vector<std::string> order;
+        for (Assignment& a : ConsoleAssignments(bytes)) {
+            if (assignments != nullptr) ++*assignments;
+            out[a.name] = Final{std::move(a.spelled), std::move(a.value), a.line};
+        }
+        for (const auto& [name, final] : out) order.push_back(name);
+        std::sort(order.begin(), order.end(),
+                  [&out](const std::string& a, const std::string& b) { return out[a].line < out[b].line; });
+        return order;
+    }
+
+    // The file's line for a variable may sit in the additional options,
+    // where a row written after them overrules it: the row takes the value
+    // when it can hold it.
+    bool Mend(const std::string& name, const std::string& value) {
+        const auto found = index_.usesByName.find(name);
+        if (found == index_.usesByName.end()) return false;
+        std::string why;
+        for (auto it = found->second.rbegin(); it != found->second.rend(); ++it) {
+            const Use& use = index_.uses[*it];
+            switch (use.target) {
+            case Target::Row:
+                if (index_.lineChoices.count(use.entry)) return false;
+                if (use.entry->rule == Rule::HealthDrop &&
+                    !ascii::EqualNoCase(use.name, FormatName(WritesClassesHealthDrop(settings_) ? kClassesHealthDropLine
+                                                                                               : use.entry->line))) {
+                    continue;
+                }
+                return ApplyRow(*use.entry, use.name, value, why);
+            case Target::StartMap: return ReadText(value, use.name, settings_.MapName, why);
+            case Target::Rotation: {
+                std::string text;
+                if (!ReadRotation(value, GameTypePrefix(settings_.GameType), text, why)) return false;
+                std::memcpy(settings_.MapRotationList, text.c_str(), text.size() + 1);
+                return true;
+            }
+            case Target::DeathmatchFlags: {
+                std::int32_t mask = 0;
+                if (!ReadWhole(value, use.name, mask, why)) return false;
+                const DeathmatchFlagTable table = DeathmatchFlagRows();
+                std::uint32_t known = 0;
+                for (std::size_t i = 0; i < table.count; ++i) known |= static_cast<std::uint32_t>(table.flags[i].bit);
+                if ((static_cast<std::uint32_t>(mask) & ~known) != 0) return false;
+                for (std::size_t i = 0; i < table.count; ++i) {
+                    const DeathmatchFlag& flag = table.flags[i];
+                    flag.field.As<SettingKind::Bool>().In(settings_) =
+                        (static_cast<std::uint32_t>(mask) & flag.bit) != 0;
+                }
+                return true;
+            }
+            }
+        }
+        return false;
+    }
+
+    // The file's reading and server.cfg's, variable by variable; rows take
+    // what they can of the differences, and the rest is reported.
+    void Compare() {
+        std::unordered_map<std::string, Final> file;
+        const std::vector<std::string> order = FinalValues(bytes_, file, &report_.assignments);
+        std::unordered_map<std::string, Final> written;
+        std::vector<std::string> writtenOrder;
+        // A mended row can change how another is written (the game type
+        // numbers the rotation's maps), so a few rounds are allowed.
+        for (int round = 0;; ++round) {
+            written.clear();
+            writtenOrder = FinalValues(BuildServerConfig(settings_), written);
+            if (round == 4) break;
+            bool mended = false;
+            for (const std::string& name : order) {
+                const auto w = written.find(name);
+                if (w != written.end() && SameValueFor(name, w->second.value, file[name].value)) continue;
+                mended = Mend(name, file[name].value) || mended;
+            }
+            if (!mended) break;
+        }
+        for (const std::string& name : order) {
+            const Final& f = file[name];
+            const auto w = written.find(name);
+            const bool isWritten = w != written.end();
+            if (isWritten && SameValueFor(name, w->second.value, f.value)) continue;
+            report_.differences.push_back(ImportReport::Difference{
+                f.spelled, static_cast<int>(f.line + 1), f.value, isWritten, isWritten ? w->second.value : "",
+                WhyDiffers(name, f.line, isWritten ? &w->second.value : nullptr)});
+        }
+        for (const std::string& name : writtenOrder) {
+            if (!file.count(name)) report_.serverDefaults.push_back(written[name].spelled);
+        }
+    }
+
+    std::string WhyDiffers(const std::string& name, std::size_t line, const std::string* writtenValue) {
+        if (itemAtLine_.empty()) {
+            // Per line, its first item: the items of a line follow each other.
+            itemAtLine_.assign(lines_.size(), kNone);
+            for (std::size_t k = items_.size(); k-- > 0;) {
+                for (std::size_t l = items_[k].first; l < items_[k].first + items_[k].count; ++l) itemAtLine_[l] = k;
+            }
+        }
+        const Item* source = nullptr;
+        for (std::size_t k = line < itemAtLine_.size() ? itemAtLine_[line] : kNone;
+             k < items_.size() && items_[k].first <= line && line < items_[k].first + items_[k].count; ++k) {
+            const Item& item = items_[k];
+            if (item.kind != ItemKind::Comment && (item.kind == ItemKind::Options || item.name == name)) source = &item;
+        }
+        if (source != nullptr && source->kind != ItemKind::Options &&
+            (source->outcome == ImportReport::Kind::Carried || source->outcome == ImportReport::Kind::Dropped)) {
+            return source->why;
+        }
+        if (writtenValue == nullptr) return "server.cfg does not set it";
+        if (source != nullptr && source->kind == ItemKind::Options) {
+            return "server.cfg sets it again after the additional options, and the setting cannot hold this value";
+        }
+        const auto uses = index_.usesByName.find(name);
+        if (uses != index_.usesByName.end()) {
+            for (std::size_t u : uses->second) {
+                const Use& use = index_.uses[u];
+                if (use.target == Target::Row && !index_.rowsAfterOptions.count(use.entry) &&
+                    use.entry != index_.additionalOptions) {
+                    return "a line of the additional options, which server.cfg writes after its row, sets it again";
+                }
+            }
+        }
+        return "the setting holds it as " + Quoted(*writtenValue);
+    }
+
     void Count() {
-        for (Item& item : items_) {
-            const int lines = static_cast<int>(item.count);
-            switch (item.outcome) {
-            case ImportReport::Kind::Applied: report_.applied += lines; continue;
-            case ImportReport::Kind::Comment: report_.comments += lines; continue;
+        // A line counts once: as applied when all its commands are, as a
+        // comment when it is one, otherwise as its first command that is not
+        // applied.
+        for (std::size_t k = 0; k < items_.size();) {
+            std::size_t end = k + 1;
+            while (end < items_.size() && items_[end].first == items_[k].first) ++end;
+            ImportReport::Kind kind = items_[k].outcome;
+            for (std::size_t j = k; j < end; ++j) {
+                if (items_[j].outcome != ImportReport::Kind::Applied) {
+                    kind = items_[j].outcome;
+                    break;
+                }
+            }
+            const int lines = static_cast<int>(items_[k].count);
+            switch (kind) {
+            case ImportReport::Kind::Applied: report_.applied += lines; break;
+            case ImportReport::Kind::Comment: report_.comments += lines; break;
             case ImportReport::Kind::Carried: report_.carried += lines; break;
             case ImportReport::Kind::Superseded: report_.superseded += lines; break;
             case ImportReport::Kind::Dropped: report_.dropped += lines; break;
             }
-            report_.lines.push_back(
-                ImportReport::Line{static_cast<int>(item.first + 1), item.outcome, std::move(item.text), item.why});
+            for (; k < end; ++k) {
+                Item& item = items_[k];
+                if (item.outcome == ImportReport::Kind::Applied || item.outcome == ImportReport::Kind::Comment) continue;
+                report_.lines.push_back(ImportReport::Line{static_cast<int>(item.first + 1), item.outcome,
+                                                           std::move(item.text), item.why, item.part});
+            }
         }
     }
 
     const ConfigIndex& index_;
+    const std::string_view bytes_;
     const std::vector<ScriptLine> lines_;
     ServerSettings& settings_;
     ImportReport& report_;
+    const bool onto_;  // onto the record as it is, not the defaults
     std::vector<Item> items_;
     std::vector<std::size_t> runEnd_;                 // per line, the last line of its CR CR LF run
+    std::vector<std::size_t> itemAtLine_;             // per line, its first item; made when first needed
     std::vector<std::size_t> last_;                   // per use, its last item
     std::unordered_set<const ConfigEntry*> leftOut_;  // rows whose comment came without the value line
 };
 
 }  // namespace
 
-ImportReport ImportServerConfig(const std::string& bytes, ServerSettings& settings) {
+ImportReport ImportServerConfig(const std::string& bytes, ServerSettings& settings, ImportBase base) {
     ImportReport report;
-    settings.SetDefaults();
+    if (base == ImportBase::Defaults) settings.SetDefaults();
     std::string_view view(bytes);
     static const char kByteOrderMark[] = "\xEF\xBB\xBF";
     if (view.compare(0, 3, kByteOrderMark) == 0) {
@@ -521,8 +716,26 @@ ImportReport ImportServerConfig(const std::string& bytes, ServerSettings& settin
         report.notes.push_back("the file starts with a UTF-8 byte order mark, which was skipped; texts are taken "
                                "byte for byte");
     }
-    Importer(view, settings, report).Run();
+    Importer(view, settings, report, base == ImportBase::Current).Run();
+    if (report.assignments == 0) report.notes.push_back("the file assigns no setting");
     return report;
+}
+
+bool ImportKeptEverything(const ImportReport& report) {
+    return report.differences.empty() && report.dropped == 0 && report.assignments > 0;
+}
+
+std::string WhyNotText(const std::string& bytes) {
+    if (bytes.find('\0') != std::string::npos) return "it holds NUL bytes";
+    // Control characters other than the blanks and line ends of a text; a
+    // few may be typed by mistake, many are no text at all.
+    std::size_t control = 0;
+    for (char c : bytes) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || u == 0x7F) ++control;
+    }
+    if (control > 0 && control * 20 > bytes.size()) return "most of it is not text";
+    return std::string();
 }
 
 std::vector<std::string> DescribeImport(const ImportReport& report) {
@@ -533,7 +746,16 @@ std::vector<std::string> DescribeImport(const ImportReport& report) {
                                                                          : "dropped";
         out.push_back("line " + std::to_string(line.number) + ": " + what + ": " + line.why);
     }
+    for (const ImportReport::Difference& d : report.differences) {
+        out.push_back("line " + std::to_string(d.line) + ": " + d.name + ": the file gives " + Quoted(d.fileValue) +
+                      ", server.cfg " + (d.written ? "will give " + Quoted(d.writtenValue) : "will not set it") +
+                      ": " + d.why);
+    }
     out.insert(out.end(), report.notes.begin(), report.notes.end());
+    if (!report.serverDefaults.empty()) {
+        out.push_back("server.cfg will set " + std::to_string(report.serverDefaults.size()) +
+                      " settings that the file never set (the server used its own defaults for those)");
+    }
     out.push_back("applied " + std::to_string(report.applied) + ", carried " + std::to_string(report.carried) +
                   ", superseded " + std::to_string(report.superseded) + ", dropped " +
                   std::to_string(report.dropped) + ", comments and blank lines " + std::to_string(report.comments));

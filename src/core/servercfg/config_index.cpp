@@ -38,6 +38,7 @@ void AddTitle(ConfigIndex& index, const char* comment, Target target, const Conf
 }
 
 void AddRow(ConfigIndex& index, const ConfigEntry& entry) {
+    if (index.additionalOptions != nullptr) index.rowsAfterOptions.insert(&entry);
     index.rows.push_back(&entry);
     AddTitle(index, entry.comment, Target::Row, &entry);
     const std::string name = FormatName(entry.line);

@@ -45,6 +45,9 @@ struct ConfigIndex {
     std::unordered_map<std::string, std::size_t> titleByText;
     std::vector<const ConfigEntry*> rows;  // in the file's order
     const ConfigEntry* additionalOptions = nullptr;
+    // Rows written after the additional options: their lines overrule a
+    // line carried there that sets the same.
+    std::unordered_set<const ConfigEntry*> rowsAfterOptions;
     std::unordered_map<const ConfigEntry*, std::vector<LineChoice>> lineChoices;
 };
 

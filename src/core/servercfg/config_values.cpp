@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "core/common/number_text.h"
+#include "core/servercfg/config_index.h"
 #include "core/servercfg/config_tables.h"
+#include "core/servercfg/console_script.h"
 #include "core/settings/flagged_list.h"
+#include "platform/ascii.h"
 
 namespace servercfg {
 
@@ -113,21 +116,15 @@ bool ReadText(const std::string& value, const std::string& name, char (&out)[kSe
 }
 
 bool ReadRotation(const std::string& value, const char* prefix, std::string& rotation, std::string& why) {
-    if (value.empty() || value.back() != ';') {
-        why = "the list does not end with \";\"";
-        return false;
-    }
     if (value.find('\0') != std::string::npos) {
         why = "the list holds a NUL byte";
         return false;
     }
+    // Hand-written lists put a blank after ';', leave out the last ';' or
+    // spell the swap mark in small letters; the server reads them all alike.
     std::vector<std::pair<std::string_view, bool>> maps;
-    const std::string_view list(value);
-    for (std::size_t start = 0; start < list.size();) {
-        const std::size_t end = list.find(';', start);
-        std::string_view element = list.substr(start, end - start);
-        start = end + 1;
-        if (element == kTeamSwapMark) {
+    for (std::string_view element : MapListElements(value)) {
+        if (ascii::EqualNoCase(element, kTeamSwapMark)) {
             if (maps.empty() || maps.back().second) {
                 why = "a TeamSwap mark without a map before it";
                 return false;
@@ -149,11 +146,42 @@ bool ReadRotation(const std::string& value, const char* prefix, std::string& rot
         }
         maps.emplace_back(element, false);
     }
+    if (maps.empty()) {
+        why = "the list names no map";
+        return false;
+    }
     rotation.clear();
     for (const auto& [map, swap] : maps) AppendFlaggedItem(rotation, std::string(map), swap);
     if (rotation.size() > kMaxTextLength) {
         why = "the rotation would be longer than 4095 characters";
         return false;
+    }
+    return true;
+}
+
+std::vector<std::string_view> MapListElements(std::string_view value) {
+    std::vector<std::string_view> elements;
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        std::size_t end = value.find(';', start);
+        if (end == std::string_view::npos) end = value.size();
+        std::string_view element = value.substr(start, end - start);
+        while (!element.empty() && element.front() == ' ') element.remove_prefix(1);
+        while (!element.empty() && element.back() == ' ') element.remove_suffix(1);
+        if (!element.empty()) elements.push_back(element);
+        start = end + 1;
+    }
+    return elements;
+}
+
+bool SameValueFor(std::string_view name, std::string_view a, std::string_view b) {
+    if (SameConsoleValue(a, b)) return true;
+    if (!ascii::EqualNoCase(name, FormatName(kRotationLine))) return false;
+    const std::vector<std::string_view> x = MapListElements(a), y = MapListElements(b);
+    if (x.size() != y.size()) return false;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const bool swap = ascii::EqualNoCase(x[i], kTeamSwapMark);
+        if (swap != ascii::EqualNoCase(y[i], kTeamSwapMark) || (!swap && x[i] != y[i])) return false;
     }
     return true;
 }

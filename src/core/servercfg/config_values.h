@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/settings/server_settings.h"
 
@@ -28,7 +29,17 @@ bool ReadDecimal(const std::string& value, const std::string& name, float& out, 
 bool ReadText(const std::string& value, const std::string& name, char (&out)[kSettingsTextSize], std::string& why);
 
 // The rotation text whose sv_maplist value `value` is, for the game type's
-// prefix (nullptr for none): BuildMapListValue read backwards.
+// prefix (nullptr for none): BuildMapListValue read backwards, blanks around
+// a ';', a missing last ';' and the swap mark in any letter case allowed.
 bool ReadRotation(const std::string& value, const char* prefix, std::string& rotation, std::string& why);
+
+// The items of an sv_maplist value: cut at ';', without the blanks around
+// each, empty ones left out.
+std::vector<std::string_view> MapListElements(std::string_view value);
+
+// Whether the server gets the same from two values of the variable `name`:
+// SameConsoleValue, and for sv_maplist the same maps and swap marks however
+// the list is spelled.
+bool SameValueFor(std::string_view name, std::string_view a, std::string_view b);
 
 }  // namespace servercfg

@@ -2,6 +2,10 @@
 // ends it: at a blank, a quote, a ';' (which separates commands) or "//".
 #include "core/servercfg/console_script.h"
 
+#include <cstdlib>
+#include <string>
+
+#include "core/common/number_text.h"
 #include "platform/ascii.h"
 
 namespace servercfg {
@@ -23,6 +27,32 @@ bool NothingAfter(std::string_view s, std::size_t i) {
 }
 
 }  // namespace
+
+bool IsSetWord(std::string_view word) {
+    return ascii::EqualNoCase(word, "set") || ascii::EqualNoCase(word, "seta") || ascii::EqualNoCase(word, "sets") ||
+           ascii::EqualNoCase(word, "setu");
+}
+
+std::vector<std::string_view> SplitCommands(std::string_view line) {
+    std::vector<std::string_view> commands;
+    bool quoted = false;
+    std::size_t start = 0, i = 0;
+    for (; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            quoted = !quoted;
+        } else if (!quoted && CommentAt(line, i)) {
+            i = line.size();
+            break;
+        } else if (!quoted && line[i] == ';') {
+            if (!Trim(line.substr(start, i - start)).empty()) commands.push_back(line.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    const std::string_view rest = line.substr(start);
+    const std::size_t first = SkipBlanks(rest, 0);
+    if (first < rest.size() && !CommentAt(rest, first)) commands.push_back(rest);
+    return commands;
+}
 
 std::vector<ScriptLine> SplitScriptLines(std::string_view bytes) {
     std::vector<ScriptLine> lines;
@@ -75,7 +105,7 @@ Head ReadHead(std::string_view s) {
     head.type = Head::Command;
     std::size_t end = WordEnd(s, i);
     head.word = head.name = s.substr(i, end - i);
-    if (ascii::EqualNoCase(head.word, "set")) {
+    if (IsSetWord(head.word)) {
         const std::size_t at = SkipBlanks(s, end);
         end = WordEnd(s, at);
         head.setForm = true;
@@ -115,6 +145,76 @@ bool ParseValue(std::string_view s, std::size_t i, std::string& value, std::stri
 bool ClosesValue(std::string_view s) {
     const std::size_t close = s.rfind('"');
     return close != std::string_view::npos && NothingAfter(s, close + 1);
+}
+
+namespace {
+
+// The console's words of one command, up to a comment.
+std::vector<std::string> ConsoleWords(std::string_view s) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (true) {
+        i = SkipBlanks(s, i);
+        if (i >= s.size() || CommentAt(s, i)) break;
+        if (s[i] == '"') {
+            std::size_t close = s.find('"', i + 1);
+            if (close == std::string_view::npos) close = s.size();
+            words.emplace_back(s.substr(i + 1, close - i - 1));
+            i = close + 1;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < s.size() && !IsBlank(s[end]) && s[end] != '"' && !CommentAt(s, end)) ++end;
+        words.emplace_back(s.substr(i, end - i));
+        i = end;
+    }
+    return words;
+}
+
+bool IsNumberText(std::string_view text) {
+    std::size_t i = 0, digits = 0;
+    const std::size_t n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        std::size_t exponent = 0;
+        while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++exponent;
+        if (exponent == 0) return false;
+    }
+    return i == n;
+}
+
+}  // namespace
+
+std::vector<Assignment> ConsoleAssignments(std::string_view bytes) {
+    std::vector<Assignment> out;
+    const std::vector<ScriptLine> lines = SplitScriptLines(bytes);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        for (std::string_view command : SplitCommands(lines[k].text)) {
+            std::vector<std::string> words = ConsoleWords(command);
+            if (words.empty() || words[0].empty() || words[0][0] == '#') continue;
+            std::size_t at = IsSetWord(words[0]) ? 1 : 0;
+            if (words.size() < at + 2 || words[at].empty()) continue;
+            std::string value = words[at + 1];
+            for (std::size_t w = at + 2; w < words.size(); ++w) value += " " + words[w];
+            out.push_back(Assignment{ascii::Lowered(words[at]), words[at], std::move(value), k});
+        }
+    }
+    return out;
+}
+
+bool SameConsoleValue(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    if (!IsNumberText(a) || !IsNumberText(b)) return false;
+    const std::string x(a), y(b);
+    return NarrowToFloat(ParseFloatText(x.c_str())) == NarrowToFloat(ParseFloatText(y.c_str())) && std::strtoll(x.c_str(), nullptr, 10) == std::strtoll(y.c_str(), nullptr, 10);
 }
 
 }  // namespace servercfg

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -84,13 +85,16 @@ int ConsoleLines(const std::string& bytes) {
 // server.cfg cannot tell two records apart:
 // - a CR or LF that is not part of a CR LF pair: the console ends a line at
 //   either, and a lone LF is written as the file's own line end;
-// - a map name holding ';' (the separator of sv_maplist), or named TeamSwap
+// - a map name holding ';' (the separator of sv_maplist) or an odd number
+//   of double quotes (the next ';' would then end the command), or named TeamSwap
 //   while the game type writes no number before the maps (it then reads as
 //   the swap mark);
 // - a rotation that, once its blanks and marks are put in the pages' form,
 //   would not fit 4095 characters;
 // - a float that is infinite or not a number, which no page or settings
-//   file stores and whose %f words are not numbers.
+//   file stores and whose %f words are not numbers;
+// - a quoted text in which a ';' follows an odd number of double quotes:
+//   the console pairs the quotes and ends the command at that ';'.
 class RecordMaker {
 public:
     explicit RecordMaker(unsigned seed) : engine_(seed) {}
@@ -102,6 +106,16 @@ public:
             VisitField(settings, keys[i].field, [&](auto& value) { Set(value); });
         }
         Copy(settings.MapName, Chance(50) ? std::string() : Text());
+        const SettingKey* text = keys;
+        for (; text < keys + kSettingKeyCount; ++text) {
+            if (text->field.kind != SettingKind::Text || std::string(text->key) == "AdditionalOptions") continue;
+            char(&value)[kSettingsTextSize] = text->field.As<SettingKind::Text>().In(settings);
+            bool quoted = true;  // the writer's own quote opens the value
+            for (char* c = value; *c != '\0'; ++c) {
+                if (*c == '"') quoted = !quoted;
+                if (*c == ';' && !quoted) *c = ',';
+            }
+        }
         const bool prefixed = settings.GameType >= 0 && settings.GameType <= 2;
         Copy(settings.MapRotationList, Rotation(prefixed));
     }
@@ -135,6 +149,7 @@ private:
         if (prefixed && Chance(5)) return "TeamSwap";
         std::string name;
         for (int i = 0, n = 1 + Below(3); i < n; ++i) name += pieces[Below(sizeof pieces / sizeof pieces[0])];
+        if (std::count(name.begin(), name.end(), '"') % 2 != 0) name += '"';
         return name;
     }
 
@@ -231,18 +246,18 @@ TEST(ConfigImport, HandWrittenFilesGiveTheirReports) {
     const Case cases[] = {
         // LF line ends, tabs and blanks, reordered, most sections missing,
         // comments, duplicates, unknown commands and values.
-        {"hand_written", ReadGolden("../import/hand_written.cfg"), 10, 6, 3, 0, 2,
+        // "seta" is "set", and a ';' separates two commands.
+        {"hand_written", ReadGolden("../import/hand_written.cfg"), 11, 5, 3, 0, 2,
          {{3, Kind::Superseded}, {6, Kind::Superseded}, {7, Kind::Carried}, {8, Kind::Carried},
-          {9, Kind::Carried}, {10, Kind::Carried}, {12, Kind::Carried}, {13, Kind::Superseded},
-          {20, Kind::Carried}},
+          {9, Kind::Carried}, {12, Kind::Carried}, {13, Kind::Superseded}, {20, Kind::Carried}},
          0,
          {{"ServerName", "Night Ops // EU"}, {"MaxPlayers", "16"}, {"GameType", "0"}, {"WelcomeMessage", "Welcome"},
           {"TimeLimit", "30"}, {"HealRate", "1"}, {"MGCoolRate", "2.500000"}, {"GrenadeCountMax", "-1"},
           {"MapRotationList", "dm/a 0 dm/b 1 "}, {"MapName", "dm/b"}, {"NoFallingDamage", "1"},
-          {"MuteSpectators", "0"},
+          {"MuteSpectators", "0"}, {"TeamKillKick", "3"}, {"PlayerSpawn", "1"},
           {"AdditionalOptions",
-           "exec bans.cfg\r\n/* not a comment to the console */\r\nset sv_maxclients abc\r\nseta g_teamkillkick "
-           "3\r\nset dm_grenade_count_max -2\r\nset dm_playerspawn_method \"random\"; set x 1"}}},
+           "exec bans.cfg\r\n/* not a comment to the console */\r\nset sv_maxclients abc\r\nset "
+           "dm_grenade_count_max -2\r\nset x 1"}}},
         // CR LF and a byte order mark; the writer's layout, edited: a value
         // line removed, lines added to the additional options, unknown
         // death match bits, a setting appended at the end.
@@ -253,7 +268,7 @@ TEST(ConfigImport, HandWrittenFilesGiveTheirReports) {
           {"RespawnInterval", "7"}, {"PlayerSpawn", "3"}, {"HealthDrop", "0"}, {"NoHealth", "1"},
           {"InactiveSpectate", "120"}, {"MapRotationList", ""},
           {"AdditionalOptions", "set g_gametype 2\r\nexec extra.cfg\r\nset dmflags 257"}}},
-        {"empty", "", 0, 0, 0, 0, 0, {}, 1,
+        {"empty", "", 0, 0, 0, 0, 0, {}, 2,
          {{"GameType", "2"}, {"MapRotationList", ""}, {"AdditionalOptions", ""}}},
         // Lines of 10,000 characters do not fit the additional options; a
         // later short line still does.
@@ -295,9 +310,12 @@ TEST(ConfigImport, ReportReadsAsPlainLines) {
     EXPECT_EQ(lines[0], "line 3: superseded: sv_maxclients is set again on line 9");
     EXPECT_EQ(lines[2], "line 7: carried into additional options: unknown command \"exec\"");
     EXPECT_EQ(lines[4], "line 9: carried into additional options: sv_maxclients: \"abc\" is not a whole number");
-    EXPECT_EQ(lines[6], "line 12: carried into additional options: dm_grenade_count_max: server.cfg writes no line "
+    EXPECT_EQ(lines[5], "line 12: carried into additional options: dm_grenade_count_max: server.cfg writes no line "
                         "for a negative value");
-    EXPECT_EQ(lines[9], "applied 10, carried 6, superseded 3, dropped 0, comments and blank lines 2");
+    EXPECT_EQ(lines[7], "line 20: carried into additional options: unknown setting \"x\"");
+    EXPECT_EQ(lines[8], "server.cfg will set 119 settings that the file never set (the server used its own defaults "
+                        "for those)");
+    EXPECT_EQ(lines[9], "applied 11, carried 5, superseded 3, dropped 0, comments and blank lines 2");
 
     // A carried line that server.cfg overrules later says so.
     const std::vector<std::string> edited =
@@ -306,6 +324,10 @@ TEST(ConfigImport, ReportReadsAsPlainLines) {
     EXPECT_EQ(edited[1], "line 41: carried into additional options: dmflags: bits 0x100 have no setting here; "
                          "server.cfg sets dmflags again after the additional options, so the server will not keep "
                          "this value");
+    // ... and names what the server gets instead.
+    ASSERT_GE(edited.size(), 3u);
+    const std::string instead = "line 41: dmflags: the file gives \"257\", server.cfg will give \"1\": dmflags: bits";
+    EXPECT_EQ(edited[2].substr(0, instead.size()), instead);
 }
 
 // Bytes of any kind: every line is accounted for once, in order, and what
@@ -329,7 +351,9 @@ TEST(ConfigImport, AnyBytesGiveAStableRecord) {
                   ConsoleLines(bytes))
             << round;
         for (std::size_t i = 1; i < report.lines.size(); ++i) {
-            EXPECT_LT(report.lines[i - 1].number, report.lines[i].number) << round;
+            EXPECT_LT(std::make_pair(report.lines[i - 1].number, report.lines[i - 1].command),
+                      std::make_pair(report.lines[i].number, report.lines[i].command))
+                << round;
         }
         const std::string written = BuildServerConfig(*first);
         const ImportReport again = ImportServerConfig(written, *second);

@@ -95,14 +95,18 @@ TEST(ConfigValues, TheRotationIsTheMapListReadBackwards) {
     const Case cases[] = {
         {"1 dm/a;1 dm/b;TeamSwap;", "1", "dm/a 0 dm/b 1 ", nullptr},
         {"dm/a;", nullptr, "dm/a 0 ", nullptr},
-        {"1 dm/a", "1", nullptr, "does not end with"},
-        {"", "1", nullptr, "does not end with"},
+        {"1 dm/a", "1", "dm/a 0 ", nullptr},
+        {"1 dm/a; 1 dm/b ;teamswap", "1", "dm/a 0 dm/b 1 ", nullptr},
+        {"  6 dm/a;;  TEAMSWAP ; 6 dm/c;", "6", "dm/a 1 dm/c 0 ", nullptr},
+        {"", "1", nullptr, "names no map"},
+        {" ; ;", "1", nullptr, "names no map"},
         {"TeamSwap;", "1", nullptr, "TeamSwap mark without a map"},
         {"1 dm/a;TeamSwap;TeamSwap;", "1", nullptr, "TeamSwap mark without a map"},
         {"2 dm/a;", "1", nullptr, "without the game type's number 1"},
         {"1dm/a;", "1", nullptr, "without the game type's number 1"},
         {"1 dm/a b;", "1", nullptr, "empty or holds a blank"},
-        {"1 ;", "1", nullptr, "empty or holds a blank"},
+        {"1 ;", "1", nullptr, "without the game type's number 1"},
+        {"1  dm/a;", "1", nullptr, "empty or holds a blank"},
     };
     for (const Case& c : cases) {
         std::string rotation, why;
@@ -117,6 +121,32 @@ TEST(ConfigValues, TheRotationIsTheMapListReadBackwards) {
     std::string rotation, why;
     EXPECT_FALSE(ReadRotation(std::string("1 a\0b;", 6), "1", rotation, why));
     EXPECT_NE(why.find("NUL byte"), std::string::npos);
+}
+
+TEST(ConfigValues, TheServerGetsTheSameFromValuesThatDifferOnlyInSpelling) {
+    struct Case {
+        const char* name;
+        const char* a;
+        const char* b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"timelimit", "30", "30", true},
+        {"dm_mgcoolrate", "2.5", "2.500000", true},
+        {"timelimit", "030", "30", true},
+        {"dm_mgcoolrate", "0.0000001", "0.000000", false},  // a float the server would get otherwise
+        {"dm_mgcoolrate", "1e3", "1000.000000", false},     // the whole part the console keeps differs
+        {"g_motd", "Hi", "hi", false},
+        {"g_motd", "", "0", false},
+        {"sv_maplist", "1 a; 1 b;teamswap", "1 a;1 b;TeamSwap;", true},
+        {"SV_MAPLIST", "1 a;1 b;", "1 b;1 a;", false},
+        {"sv_maplist", "1 a;TeamSwap;", "1 a;", false},
+        {"g_motd", "1 a; 1 b", "1 a;1 b;", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SameValueFor(c.name, c.a, c.b), c.same) << c.name << " " << c.a << " " << c.b;
+        EXPECT_EQ(SameValueFor(c.name, c.b, c.a), c.same) << c.name << " " << c.b << " " << c.a;
+    }
 }
 
 TEST(ConfigValues, QuotedIsShortAndPrintable) {

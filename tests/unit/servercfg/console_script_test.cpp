@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -65,6 +66,28 @@ TEST(ConsoleScript, AQuotedValueClosesOnALineWithNothingAfterItsLastQuote) {
     EXPECT_TRUE(ClosesValue("\"  // note"));
     EXPECT_FALSE(ClosesValue("no quote"));
     EXPECT_FALSE(ClosesValue("\" more"));
+}
+
+TEST(ConsoleScript, CommandsEndAtASemicolonOutsideQuotesAndSetHasItsForms) {
+    const std::vector<std::pair<const char*, std::vector<std::string_view>>> cases = {
+        {"set a 1; set b 2", {"set a 1", " set b 2"}},
+        {"set g_motd \"a;b\"; x 1;", {"set g_motd \"a;b\"", " x 1"}},
+        {";; set a 1 ;  ", {" set a 1 "}},
+        {"set a 1 // c; set b 2", {"set a 1 // c; set b 2"}},
+        {"set a 1; // c; set b 2", {"set a 1"}},
+        {"set a \"open; b", {"set a \"open; b"}},
+        {"// all comment; x", {}},
+    };
+    for (const auto& [line, commands] : cases) EXPECT_EQ(SplitCommands(line), commands) << line;
+    for (const char* word : {"set", "SETA", "sets", "SetU"}) EXPECT_TRUE(IsSetWord(word)) << word;
+    for (const char* word : {"setx", "se", "settings", ""}) EXPECT_FALSE(IsSetWord(word)) << word;
+
+    std::string told;
+    for (const Assignment& a :
+         ConsoleAssignments("seta A 1;B \"two words\"\r\n# set c 3\nset d\nsetu E f g // h\rmap dm/x\n")) {
+        told += a.name + "=" + a.value + "@" + std::to_string(a.line) + " ";
+    }
+    EXPECT_EQ(told, "a=1@0 b=two words@0 e=f g@3 map=dm/x@4 ");
 }
 
 }  // namespace
