@@ -146,12 +146,22 @@ class ListCommandTests(harness.ProcessTest):
         self.assertEqual(code, 0, err)
         return [(entry["name"], entry["swap" if command == "rotation" else "download"]) for entry in json.loads(out)]
 
+    def stored(self, key):
+        """The list as the settings file holds it: (name, mark) pairs."""
+        for line in self.read_file("s.ini").decode("latin-1").split("\r\n"):
+            if line.startswith(key + "="):
+                words = line[len(key) + 1:].strip('"').split()
+                return [(name, mark == "1") for name, mark in zip(words[::2], words[1::2])]
+        return []
+
     def run_table(self, command, ini, extra, steps):
+        key = "MapRotationList" if command == "rotation" else "ModuleUseList"
         for operation, expected, exit_code in steps:
             with self.subTest(operation=operation):
                 code, _, err = self.run_cli(command, *operation, "--ini", ini, *extra)
                 self.assertEqual(code, exit_code, err)
-                self.assertEqual(self.listed(command, ini, *extra), expected)
+                self.assertEqual(self.stored(key), expected)
+        self.assertEqual(self.listed(command, ini, *extra), expected)
 
     def test_rotation_edits_as_the_maps_page(self):
         game = self.make_game(["alpha", "beta", "gamma", "with blank"])
