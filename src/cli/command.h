@@ -87,6 +87,19 @@ void AddCheckCommand(CommandSet& commands);
 void AddListCommands(CommandSet& commands);  // maps, mods
 void AddRunCommand(CommandSet& commands);
 void AddRezCommand(CommandSet& commands);
+void AddSettingsCommands(CommandSet& commands);  // get, set
+void AddRotationCommand(CommandSet& commands);
+
+// The editing subcommands of `mods` (list, use, unuse, move, download), added
+// to the `mods` command; the listing of bare `mods` stays its own. Run gives
+// the exit code when one of them was chosen, and false from Chosen otherwise.
+class ModsEditing {
+public:
+    virtual ~ModsEditing() = default;
+    virtual bool Chosen() const = 0;
+    virtual int Run(const ServerContext& context) const = 0;
+};
+std::shared_ptr<const ModsEditing> AddModsEditing(CommandSet& commands, CLI::App* mods);
 void AddHelpCommand(CommandSet& commands);  // help [COMMAND]; added last
 
 // What `write` does, for `run` too: server.cfg and usedmods.cfg from the

@@ -46,8 +46,11 @@ void AddListCommands(CommandSet& commands) {
     commands.AddPlaceOptions(mods, CommandSet::kIni);
     mods->add_flag("--json", *modsJson, "print a JSON array");
     commands.AddPlaceOptions(mods, CommandSet::kPrefix);
-    commands.Add(mods, [modsJson, &places] {
+    const auto editing = AddModsEditing(commands, mods);
+    commands.Add(mods, [modsJson, editing, &places] {
         ServerContext context;
+        // Bare `mods` lists what was found; its subcommands edit the mods in use.
+        if (editing->Chosen()) return OpenServer(places, false, context) ? editing->Run(context) : kExitFailed;
         if (!OpenServer(places, true, context)) return kExitFailed;
         return RunMods(context, *modsJson);
     });

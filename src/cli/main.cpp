@@ -33,6 +33,8 @@ int Run(int argc, char** argv) {
     AddListCommands(commands);
     AddRunCommand(commands);
     AddRezCommand(commands);
+    AddSettingsCommands(commands);
+    AddRotationCommand(commands);
     AddHelpCommand(commands);
 
     try {

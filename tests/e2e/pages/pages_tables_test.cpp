@@ -18,6 +18,18 @@ using pages::Conversion;
 using pages::FormPage;
 using pages::PageControl;
 
+// The string of the control's own text: a check box's or group box's.
+// Edit boxes and lists are named by the label beside them, not by their own
+// text, so they have none.
+unsigned OwnText(const PageControl& c) {
+    switch (c.row->conversion) {
+    case Conversion::Flag:
+    case Conversion::AllSkins:
+    case Conversion::Caption: return c.row->label;
+    default: return 0;
+    }
+}
+
 const std::map<unsigned, std::string>& UiTexts() {
     static const std::map<unsigned, std::string> texts = {
 #define UI_TEXT(name, id, text) {id, text},
@@ -44,32 +56,33 @@ const std::vector<FieldInfo>& Fields() {
 }
 
 std::string ConversionName(const PageControl& c) {
-    switch (c.conversion) {
+    switch (c.row->conversion) {
     case Conversion::Text: return "Text";
     case Conversion::ServerName: return "ServerName";
     case Conversion::Unsigned: return "Unsigned";
     case Conversion::Signed: return "Signed";
     case Conversion::IntOrBlank: return "IntOrBlank";
     case Conversion::Float: return "Float";
-    case Conversion::Flag: return c.hidden ? "HiddenFlag" : "Flag";
+    case Conversion::Flag: return c.row->hidden ? "HiddenFlag" : "Flag";
     case Conversion::AllSkins: return "AllSkins";
     case Conversion::Choice: return "Choice";
     case Conversion::Caption: return "Caption";
+    case Conversion::MarkedList: return "MarkedList";
     }
     return "?";
 }
 
 std::string FieldName(const PageControl& c) {
-    if (c.conversion == Conversion::Caption) return "-";
+    if (c.row->conversion == Conversion::Caption) return "-";
     for (const FieldInfo& info : Fields()) {
-        if (info.field.offset == c.field.offset && info.field.kind == c.field.kind) return info.name;
+        if (info.field.offset == c.row->field.offset && info.field.kind == c.row->field.kind) return info.name;
     }
     return "?";
 }
 
 std::string Describe(const FormPage& page, const PageControl& c) {
     return std::to_string(page.templateId) + " " + std::to_string(c.id) + " " + ConversionName(c) + " " +
-           FieldName(c) + " " + std::to_string(c.textId);
+           FieldName(c) + " " + std::to_string(OwnText(c));
 }
 
 TEST(FormPageTables, BindEachControlToItsFieldWithItsConversionAndText) {
@@ -96,7 +109,7 @@ TEST(FormPageTables, EveryBoundControlExistsInItsTemplateAsTheRightKind) {
             const pagetest::RcControl* control = dialog->Find(c.id);
             ASSERT_NE(control, nullptr);
             unsigned long kind = control->style & 0xFFFF;
-            switch (c.conversion) {
+            switch (c.row->conversion) {
             case Conversion::Choice:
                 EXPECT_EQ(control->className, "ComboBox");
                 EXPECT_EQ(kind & 0x3, 0x2ul) << "an editable drop-down";
@@ -112,7 +125,7 @@ TEST(FormPageTables, EveryBoundControlExistsInItsTemplateAsTheRightKind) {
                 break;
             default:
                 EXPECT_EQ(control->className, "Edit");
-                if (c.conversion != Conversion::Text && c.conversion != Conversion::ServerName) {
+                if (c.row->conversion != Conversion::Text && c.row->conversion != Conversion::ServerName) {
                     EXPECT_EQ(control->style, 0x50810080ul) << "numbers go in plain single-line boxes";
                 }
                 break;
@@ -153,6 +166,23 @@ TEST(FormPageTables, EveryFormSettingIsBoundExactlyOnce) {
     EXPECT_EQ(formFields, 151u);  // all 158 but the two of Maps and the five of Mods
 }
 
+// An edit box or list is named by the static label whose id is the string
+// its row names: that label is in the same template.
+TEST(FormPageTables, EachValueBoxIsNamedByALabelOfItsTemplate) {
+    pagetest::RcReader rc;
+    for (const FormPage* page : pages::kFormPages) {
+        const pagetest::RcDialog* dialog = rc.Find(page->templateId);
+        ASSERT_NE(dialog, nullptr) << page->name;
+        for (std::size_t i = 0; i < page->controlCount; ++i) {
+            const PageControl& c = page->controls[i];
+            if (OwnText(c) != 0) continue;
+            const pagetest::RcControl* label = dialog->Find(static_cast<int>(c.row->label));
+            ASSERT_NE(label, nullptr) << page->name << " control " << c.id;
+            EXPECT_EQ(label->className, "Static") << page->name << " control " << c.id;
+        }
+    }
+}
+
 // The combo boxes list these texts, in this order; the field is the index.
 TEST(FormPageTables, ComboBoxesListTheirEntriesInOrder) {
     struct Expected {
@@ -173,7 +203,7 @@ TEST(FormPageTables, ComboBoxesListTheirEntriesInOrder) {
     for (const FormPage* page : pages::kFormPages) {
         for (std::size_t i = 0; i < page->controlCount; ++i) {
             const PageControl& c = page->controls[i];
-            if (c.conversion != Conversion::Choice) continue;
+            if (c.row->conversion != Conversion::Choice) continue;
             ++combos;
             const Expected* e = nullptr;
             for (const Expected& candidate : expected) {
@@ -181,7 +211,7 @@ TEST(FormPageTables, ComboBoxesListTheirEntriesInOrder) {
             }
             ASSERT_NE(e, nullptr) << page->name << " combo " << c.id;
             std::vector<std::string> texts;
-            for (std::size_t k = 0; k < c.entryCount; ++k) texts.push_back(UiTexts().at(c.entries[k]));
+            for (std::size_t k = 0; k < c.row->choiceCount; ++k) texts.push_back(UiTexts().at(c.row->choices[k]));
             EXPECT_EQ(texts, e->texts);
         }
     }
@@ -192,21 +222,17 @@ TEST(FormPageTables, CheckBoxAndGroupBoxTextsExist) {
     for (const FormPage* page : pages::kFormPages) {
         for (std::size_t i = 0; i < page->controlCount; ++i) {
             const PageControl& c = page->controls[i];
-            bool needsText = c.conversion == Conversion::Flag || c.conversion == Conversion::AllSkins ||
-                             c.conversion == Conversion::Caption;
-            EXPECT_EQ(needsText, c.textId != 0) << page->name << " control " << c.id;
-            if (needsText) {
-                EXPECT_TRUE(UiTexts().count(c.textId)) << c.textId;
-            }
+            EXPECT_NE(c.row->label, 0u) << page->name << " control " << c.id;
+            EXPECT_TRUE(UiTexts().count(c.row->label)) << c.row->label;
         }
     }
     // The Team page's warm-up pair reads as the operator expects.
     for (const PageControl& c : pages::kTeamControls) {
         if (c.id == 1132) {
-            EXPECT_EQ(UiTexts().at(c.textId), "Do Warm-Up");
+            EXPECT_EQ(UiTexts().at(c.row->label), "Do Warm-Up");
         }
         if (c.id == 1133) {
-            EXPECT_EQ(UiTexts().at(c.textId), "Peace Warm-Up");
+            EXPECT_EQ(UiTexts().at(c.row->label), "Peace Warm-Up");
         }
     }
 }
