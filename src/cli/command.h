@@ -71,6 +71,8 @@ void AddImportCommand(CommandSet& commands);
 void AddCheckCommand(CommandSet& commands);
 void AddListCommands(CommandSet& commands);  // maps, mods
 void AddRunCommand(CommandSet& commands);
+void AddStatusCommand(CommandSet& commands);
+void AddLogsCommand(CommandSet& commands);
 void AddRezCommand(CommandSet& commands);
 
 // What `write` does, for `run` too: server.cfg and usedmods.cfg from the
