@@ -97,12 +97,32 @@ class Supervise(ProcessTest):
         os.makedirs(self.game)
         shutil.copy(self.args.fake, os.path.join(self.game, "vantrel_server.exe"))
         self.launcher = self.script("launch.sh", 'exec "$@"')
+        self.env = {}
         if self.wine:
-            # Each test's instance files in folders of its own, not the
-            # shared prefix's.
-            self.env = {"APPDATA": self.path("appdata"), "LOCALAPPDATA": self.path("local")}
-        else:
-            self.env = {}
+            # Wine sets %APPDATA% and %LOCALAPPDATA% from the prefix, which
+            # every test shares (CMake keeps run_tests from running at the
+            # same time): each test starts without the instance's files.
+            for folder in self.instance_folders():
+                for name in os.listdir(folder):
+                    if name.startswith("default."):
+                        os.remove(os.path.join(folder, name))
+
+    def instance_folders(self):
+        wine = os.environ.get("SERVOLT_WINE_DIR") or \
+            os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(self.args.wine_run))), "build", "wine")
+        users = os.path.join(wine, "prefix", "drive_c", "users")
+        found = []
+        for user in os.listdir(users) if os.path.isdir(users) else []:
+            for part in (("Local", "Servolt"), ("Roaming", "Servolt", "logs")):
+                folder = os.path.join(users, user, "AppData", *part)
+                if os.path.isdir(folder):
+                    found.append(folder)
+        return found
+
+    def log_folder(self):
+        if not self.wine:
+            return os.path.join(self.home, ".config", "servolt", "logs")
+        return [f for f in self.instance_folders() if f.endswith("logs")][0]
 
     def script(self, name, body):
         path = os.path.join(self.root, name)
@@ -273,8 +293,7 @@ class Supervise(ProcessTest):
         follower.wait_for("out", r"servolt-cli: ended with code 0 after")
         follower.process.kill()
         _, followed, _ = follower.finish()
-        logs = os.path.join(self.home, ".config", "servolt", "logs") if not self.wine else \
-            os.path.join(self.root, "appdata", "Servolt", "logs")
+        logs = self.log_folder()
         self.assertTrue(os.path.exists(os.path.join(logs, "default.log.3")), os.listdir(logs))
         numbers = [int(n) for n in re.findall(r"fake: line (\d+) of 60", followed)]
         self.assertEqual(numbers, list(range(1, 61)))  # every line once, in order
