@@ -341,7 +341,7 @@ class Supervise(ProcessTest):
         how = signal.SIGINT if self.wine else signal.SIGTERM
         # 0.0005 hours: 1.8 s up, then restarted, again and again; more
         # restarts than --max-restarts allows, none of them a failure.
-        running = self.start_run("--max-restarts", "1", "--restart-every", "0.0005", "--", "hang")
+        running = self.start_run("--max-restarts", "1", "--grace", "1", "--restart-every", "0.0005", "--", "hang")
         for _ in range(3):
             running.wait_for("err", "(restarting as scheduled(.|\n)*){%d}" % (_ + 1), timeout=60)
         running.process.send_signal(how)

@@ -13,17 +13,36 @@
 
 namespace {
 
-class UtcZone : public ::testing::Test {
+// Local times read as UTC, the zone put back after each test.
+class RunStatusFile : public ::testing::Test {
 protected:
     void SetUp() override {
+        const char* old = std::getenv("TZ");
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        Set(
 #if defined(_WIN32)
-        _putenv_s("TZ", "UTC0");
+            "UTC0"
+#else
+            "UTC"
+#endif
+        );
+    }
+    void TearDown() override { Set(had_ ? old_.c_str() : nullptr); }
+
+private:
+    static void Set(const char* zone) {
+#if defined(_WIN32)
+        _putenv_s("TZ", zone != nullptr ? zone : "");
         _tzset();
 #else
-        setenv("TZ", "UTC", 1);
+        if (zone != nullptr) setenv("TZ", zone, 1);
+        else unsetenv("TZ");
         tzset();
 #endif
     }
+    bool had_ = false;
+    std::string old_;
 };
 
 constexpr std::int64_t kNoon = 1796644800;  // 2026-12-07 12:00:00 UTC
@@ -45,7 +64,7 @@ RunStatus Sample(RunState state) {
     return s;
 }
 
-TEST_F(UtcZone, TheFileIsCrLfTextThatReadsBackWhole) {
+TEST_F(RunStatusFile, TheFileIsCrLfTextThatReadsBackWhole) {
     const RunStatus s = Sample(RunState::Running);
     const std::string bytes = FormatRunStatus(s);
     EXPECT_EQ(bytes.substr(0, 25), "[Status]\r\nstate=running\r\n");
@@ -67,7 +86,7 @@ TEST_F(UtcZone, TheFileIsCrLfTextThatReadsBackWhole) {
     EXPECT_EQ(back.lastExit, "with  code 4");
 }
 
-TEST_F(UtcZone, TheLockDecidesWhetherTheFileReadsAsRunning) {
+TEST_F(RunStatusFile, TheLockDecidesWhetherTheFileReadsAsRunning) {
     const struct {
         const char* what;
         bool hasFile;
