@@ -9,6 +9,7 @@
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 #include "cli/cli_output.h"
 #include "cli/command.h"
@@ -153,7 +154,14 @@ public:
         status_.state = state;
         status_.updated = WallSeconds();
         if (path_.empty()) return;
-        if (!WriteRunStatus(path_, status_)) {
+        // On Windows a `status` reading the file at this instant keeps it
+        // from being replaced: tried again after a moment.
+        bool written = false;
+        for (int attempt = 0; attempt < 3 && !written; ++attempt) {
+            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            written = WriteRunStatus(path_, status_);
+        }
+        if (!written) {
             if (!failed_) Say("status file " + platform::LastError(path_).Describe() + "; the server runs on");
             failed_ = true;
         } else {
