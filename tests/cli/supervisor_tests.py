@@ -16,6 +16,7 @@ import re
 import shutil
 import signal
 import subprocess
+import tempfile
 import threading
 import time
 
@@ -90,6 +91,30 @@ def group_members(group):
 
 class Supervise(ProcessTest):
     PREFIX = "servolt-super-"
+
+    @classmethod
+    def setUpClass(cls):
+        # Under Wine, a Wine server kept up by a program whose output nobody
+        # reads. Otherwise the first program of a test to find none starts
+        # one, which holds that program's output pipes while any Wine
+        # program runs (a `logs -f` beside a `run`): the test would wait on
+        # it for ever.
+        cls.keeper = None
+        if cls.args.wine_run:
+            cls.keeper_folder = tempfile.mkdtemp(prefix="servolt-super-keeper-")
+            cls.keeper = subprocess.Popen([cls.args.wine_run, cls.args.fake, "hang"], cwd=cls.keeper_folder,
+                                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                          stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 120
+            while not os.path.exists(os.path.join(cls.keeper_folder, "alive.txt")) and time.monotonic() < deadline:
+                time.sleep(0.1)
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.keeper:
+            cls.keeper.kill()
+            cls.keeper.wait()
+            shutil.rmtree(cls.keeper_folder, ignore_errors=True)
 
     def setUp(self):
         super().setUp()
