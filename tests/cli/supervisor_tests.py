@@ -175,8 +175,14 @@ class Supervise(ProcessTest):
             args[1:1] = ["--launcher", launcher or self.launcher]
         return args
 
+    def start(self, command, env=None):
+        running = Running(command, self.environment(env), self.root)
+        # A test that fails half-way leaves nothing running.
+        self.addCleanup(lambda: running.process.poll() is None and running.process.kill())
+        return running
+
     def start_run(self, *args, env=None, launcher=None):
-        return Running(self.command(*self.run_args(args, launcher)), self.environment(env), self.root)
+        return self.start(self.command(*self.run_args(args, launcher)), env)
 
     def cli(self, *args, env=None):
         done = subprocess.run(self.command(*args), cwd=self.root, env=self.environment(env), stdin=subprocess.DEVNULL,
@@ -309,7 +315,7 @@ class Supervise(ProcessTest):
         code, _, err = self.cli("logs", "default")
         self.assertEqual(code, 2)
         self.assertIn("no log at ", err)
-        follower = Running(self.command("logs", "default", "-n", "0", "-f"), self.environment(), self.root)
+        follower = self.start(self.command("logs", "default", "-n", "0", "-f"))
         # 0.002 MB = 2,097 bytes: some 19 lines of 100 characters a file, so
         # the 60 lines, one each 40 ms, rotate it three times while it is followed.
         code, _, err = self.cli(*self.run_args(["--restart", "never", "--log-max-size", "0.002", "--",
