@@ -86,6 +86,8 @@ void AddImportCommand(CommandSet& commands);
 void AddCheckCommand(CommandSet& commands);
 void AddListCommands(CommandSet& commands);  // maps, mods
 void AddRunCommand(CommandSet& commands);
+void AddStatusCommand(CommandSet& commands);
+void AddLogsCommand(CommandSet& commands);
 void AddRezCommand(CommandSet& commands);
 void AddSettingsCommands(CommandSet& commands);  // get, set
 void AddRotationCommand(CommandSet& commands);

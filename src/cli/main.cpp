@@ -32,6 +32,8 @@ int Run(int argc, char** argv) {
     AddCheckCommand(commands);
     AddListCommands(commands);
     AddRunCommand(commands);
+    AddStatusCommand(commands);
+    AddLogsCommand(commands);
     AddRezCommand(commands);
     AddSettingsCommands(commands);
     AddRotationCommand(commands);

@@ -11,7 +11,13 @@
 // POSIX: the child leads a process group of its own (the terminal's Ctrl+C
 // reaches only this process) and is sent SIGKILL by the kernel when this
 // process dies (the parent-death signal, set before the program is
-// executed; a launcher that execs, as wine does, keeps it).
+// executed; a launcher that execs, as wine does, keeps it). The parent-death
+// signal reaches the child alone, so a guard watches the whole group: a
+// small process forked before the child, which holds the read end of a pipe
+// whose only write end this process holds. When this process is gone, killed
+// or not, the pipe closes and the guard ends the child's process group by
+// force; whatever a launcher started without exec, and whatever ignores the
+// polite signals, goes with it.
 #pragma once
 
 #include <cstddef>
@@ -64,10 +70,11 @@ public:
 
     // Hands the child's output to `sink` (on the calling thread) until the
     // child has ended, `timeoutMs` has passed (negative: no limit) or, with
-    // `untilStopRequest`, the operator asks to stop. Once the child has
+    // `untilStopRequest`, the operator has asked to stop more often than
+    // `stopRequestsSeen` times (see StopRequestCount). Once the child has
     // ended, whatever it started that is still running is ended too and the
     // output that was left is handed over.
-    WaitResult Wait(long timeoutMs, const OutputSink& sink, bool untilStopRequest);
+    WaitResult Wait(long timeoutMs, const OutputSink& sink, bool untilStopRequest, unsigned stopRequestsSeen = 0);
 
     // Asks the child to end. Windows: Ctrl+Break to its process group (a
     // console server) and WM_CLOSE to the top-level windows of every process
@@ -92,10 +99,16 @@ private:
 // process but are recorded as a request to stop.
 void CatchStopRequests();
 bool StopRequested();
-// "Ctrl+C", "SIGTERM", ...; empty while none has come.
+// How many requests to stop have come so far: a caller that has answered
+// the first can tell a second one by the count.
+unsigned StopRequestCount();
+// "Ctrl+C", "SIGTERM", ...: the first request's; empty while none has come.
 std::string StopRequestName();
-// Sleeps `ms` milliseconds; false when a stop request cut the sleep short.
-bool SleepUnlessStopRequested(long ms);
+// The latest request's name.
+std::string LatestStopRequestName();
+// Sleeps `ms` milliseconds; false when a stop request beyond the first
+// `stopRequestsSeen` cut the sleep short.
+bool SleepUnlessStopRequested(long ms, unsigned stopRequestsSeen = 0);
 // Windows: a console that is being closed waits for the stop's end before it
 // ends this process; this says the stop is done. Nothing elsewhere.
 void StopRequestHandled();

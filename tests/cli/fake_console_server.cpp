@@ -12,6 +12,9 @@
 //   width=W       ... each padded to W characters
 //   stderr        print one line on standard error too
 //   ignore-stop   take no notice of the polite stop
+//   deaf          (POSIX) ignore SIGINT, SIGTERM, SIGHUP and SIGPIPE, as a
+//                 Wine process may: only SIGKILL ends it
+//   pace=MS       wait MS milliseconds after each printed line
 //   window        (Windows) own a hidden top-level window that WM_CLOSE ends
 //
 // It says how it was started on its first line: "fake: started pid N ..."
@@ -133,8 +136,8 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     double after = 0;
     int failTimes = -1;
-    bool hang = false, crash = false, toStderr = false, window = false, ignoreStop = false;
-    int lines = 0, width = 0;
+    bool hang = false, crash = false, toStderr = false, window = false, ignoreStop = false, deaf = false;
+    int lines = 0, width = 0, pace = 0;
     std::string args;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
@@ -152,10 +155,13 @@ int main(int argc, char** argv) {
         else if (word == "crash") crash = true;
         else if (word == "stderr") toStderr = true;
         else if (word == "ignore-stop") ignoreStop = true;
+        else if (word == "deaf") ignoreStop = deaf = true;
+        else if (const char* v = value("pace=")) pace = std::atoi(v);
         else if (word == "window") window = true;
     }
 
 #if defined(_WIN32)
+    (void)deaf;
     const std::string started = std::string("command line [") + GetCommandLineA() + "]";
     g_ignoreStop = ignoreStop;
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
@@ -174,6 +180,10 @@ int main(int argc, char** argv) {
     action.sa_handler = ignoreStop ? SIG_IGN : OnSignal;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    if (deaf) {
+        std::signal(SIGHUP, SIG_IGN);
+        std::signal(SIGPIPE, SIG_IGN);
+    }
     (void)window;
 #endif
     const char* prefix = std::getenv("WINEPREFIX");
@@ -186,6 +196,7 @@ int main(int argc, char** argv) {
         std::string line = "fake: line " + std::to_string(i) + " of " + std::to_string(lines);
         if (static_cast<int>(line.size()) < width) line.append(width - line.size(), '.');
         Say(stdout, line);
+        if (pace > 0) SleepMs(pace);
     }
     if (toStderr) Say(stderr, "fake: on standard error");
     if (crash) Crash();

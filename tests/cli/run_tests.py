@@ -188,7 +188,7 @@ class Run(ProcessTest):
         code, _, err = self.run_cli("--no-write", "--restart", "always", "--max-restarts", "2", "--", "exit=0")
         self.assertEqual(code, 1, err)
         self.assertEqual(self.events(err)[-3:], [
-            self.started, "ended with code 0 after T", "crash loop: more than 2 restarts within 300 s; giving up"])
+            self.started, "ended with code 0 after T", "restart loop: more than 2 restarts within 300 s; giving up"])
         self.assertEqual(self.runs(), 3)
 
     def test_a_crashing_server_is_a_crash_loop(self):
@@ -255,7 +255,7 @@ class Run(ProcessTest):
         self.assertNotIn(b"asked to stop", out)
         self.assertEqual(self.events(err), [
             self.started, "stopping (%s): asked the server to end, waiting up to 0.5 s" % name,
-            "ended by force after T", "stopped"])
+            "ended by force after the 0.5 s grace", "stopped"])
         self.assertGreaterEqual(time.monotonic() - began, 0.5)
         self.assert_gone()
 

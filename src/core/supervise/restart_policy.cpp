@@ -17,14 +17,16 @@ RestartDecision RestartPolicy::Ended(std::int64_t now, bool failed) {
     const bool wanted = rules_.mode == RestartMode::Always || (rules_.mode == RestartMode::OnFailure && failed);
     if (!wanted) return decision;
 
-    while (!restarts_.empty() && now - restarts_.front() >= rules_.windowMs) restarts_.pop_front();
+    while (!restarts_.empty() && now - restarts_.front().at >= rules_.windowMs) restarts_.pop_front();
     const int number = static_cast<int>(restarts_.size()) + 1;
     if (number > rules_.maxRestarts) {
         decision.step = NextStep::CrashLoop;
         decision.restartsInWindow = number;
+        decision.cleanEndsOnly = !failed;
+        for (const Restart& restart : restarts_) decision.cleanEndsOnly = decision.cleanEndsOnly && !restart.afterFailure;
         return decision;
     }
-    restarts_.push_back(now);
+    restarts_.push_back({now, failed});
     decision.step = NextStep::Restart;
     decision.restartsInWindow = number;
     decision.waitMs = nextWaitMs_;

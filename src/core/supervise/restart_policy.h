@@ -37,6 +37,10 @@ struct RestartDecision {
     int restartsInWindow = 0;  // Restart: this restart's number in the window (1-based);
                                // CrashLoop: the restart refused, maxRestarts + 1
     std::int64_t runMs = 0;    // how long the run that just ended lasted
+    // CrashLoop: every end that led to the restarts in the window, and this
+    // one, was clean (code 0): a server that keeps ending by itself under
+    // `always` is in a restart loop, not crashing.
+    bool cleanEndsOnly = false;
 };
 
 class RestartPolicy {
@@ -53,7 +57,11 @@ private:
     RestartRules rules_;
     std::int64_t startedAt_ = 0;
     std::int64_t nextWaitMs_;
-    std::deque<std::int64_t> restarts_;  // times of the restarts still in the window, oldest first
+    struct Restart {
+        std::int64_t at;
+        bool afterFailure;
+    };
+    std::deque<Restart> restarts_;  // the restarts still in the window, oldest first
 };
 
 // "Restart" rules as the command line names them: "on-failure", "always",

@@ -4,6 +4,7 @@
 #include "platform/process.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +29,9 @@ namespace platform {
 namespace {
 
 int g_wake[2] = {-1, -1};  // signals write here; poll() reads
-volatile std::sig_atomic_t g_stopSignal = 0;
+volatile std::sig_atomic_t g_stopSignal = 0;   // the first request's
+volatile std::sig_atomic_t g_latestSignal = 0;
+volatile std::sig_atomic_t g_stopCount = 0;
 
 void Wake() {
     const int saved = errno;
@@ -39,6 +42,8 @@ void Wake() {
 
 void OnStopSignal(int signal) {
     if (g_stopSignal == 0) g_stopSignal = signal;
+    g_latestSignal = signal;
+    g_stopCount = g_stopCount + 1;
     Wake();
 }
 
@@ -94,7 +99,60 @@ struct ChildProcess::State {
     int output = -1;  // read end of the child's stdout and stderr
     bool ended = false;
     ProcessEnd end;
+    pid_t guard = -1;
+    int guardPipe = -1;  // write end; its close without a word ends the group
 };
+
+namespace {
+
+// The guard's whole life, between fork and _exit: only async-signal-safe
+// calls. It waits for the group's id, then for the word that the group has
+// been dealt with; an end of the pipe without that word means this process
+// is gone, and the group is ended by force.
+[[noreturn]] void RunGuard(int watched, int nothing) {
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) signal(s, SIG_IGN);
+    signal(SIGCHLD, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Nothing the supervisor's reader waits on stays open here.
+    if (nothing >= 0) {
+        dup2(nothing, 0);
+        dup2(nothing, 1);
+        dup2(nothing, 2);
+    }
+    std::int32_t group = 0;
+    std::size_t got = 0;
+    while (got < sizeof group) {
+        const ssize_t n = read(watched, reinterpret_cast<char*>(&group) + got, sizeof group - got);
+        if (n > 0) got += static_cast<std::size_t>(n);
+        else if (n == 0 || errno != EINTR) _exit(0);  // no group was made
+    }
+    for (;;) {
+        char word = 0;
+        const ssize_t n = read(watched, &word, 1);
+        if (n == 1 && word == 'd') _exit(0);
+        if (n == 0 || (n < 0 && errno != EINTR)) break;
+    }
+    if (group > 1) kill(-group, SIGKILL);
+    _exit(0);
+}
+
+void DismissGuard(pid_t& guard, int& guardPipe) {
+    if (guardPipe >= 0) {
+        const ssize_t ignored = write(guardPipe, "d", 1);
+        (void)ignored;
+        close(guardPipe);
+        guardPipe = -1;
+    }
+    if (guard > 0) {
+        while (waitpid(guard, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        guard = -1;
+    }
+}
+
+}  // namespace
 
 ChildProcess::ChildProcess() : state_(new State) {}
 
@@ -104,6 +162,7 @@ ChildProcess::~ChildProcess() {
         while (waitpid(state_->pid, nullptr, 0) < 0 && errno == EINTR) {
         }
     }
+    DismissGuard(state_->guard, state_->guardPipe);
     if (state_->output >= 0) close(state_->output);
 }
 
@@ -133,15 +192,42 @@ bool ChildProcess::Start(const ProcessStart& start, std::string& error) {
     for (std::string& variable : variables) envp.push_back(&variable[0]);
     envp.push_back(nullptr);
 
+    // The guard first, so that no process of the group can ever be without
+    // one.
+    int guard[2];
+    if (pipe(guard) != 0) {
+        error = "cannot make a pipe: " + ErrnoText(errno);
+        return false;
+    }
+    fcntl(guard[0], F_SETFD, FD_CLOEXEC);
+    fcntl(guard[1], F_SETFD, FD_CLOEXEC);  // the server must not hold it open
+    const int guardNothing = open("/dev/null", O_RDWR | O_CLOEXEC);
+    const pid_t guardPid = fork();
+    if (guardPid == 0) {
+        close(guard[1]);
+        RunGuard(guard[0], guardNothing);
+    }
+    close(guard[0]);
+    if (guardNothing >= 0) close(guardNothing);
+    if (guardPid < 0) {
+        error = "cannot start a guard for the server: " + ErrnoText(errno);
+        close(guard[1]);
+        return false;
+    }
+    state_->guard = guardPid;
+    state_->guardPipe = guard[1];
+
     int output[2], status[2];
     if (pipe(output) != 0) {
         error = "cannot make a pipe: " + ErrnoText(errno);
+        DismissGuard(state_->guard, state_->guardPipe);
         return false;
     }
     if (pipe(status) != 0) {
         error = "cannot make a pipe: " + ErrnoText(errno);
         close(output[0]);
         close(output[1]);
+        DismissGuard(state_->guard, state_->guardPipe);
         return false;
     }
     fcntl(output[0], F_SETFD, FD_CLOEXEC);
@@ -182,9 +268,13 @@ bool ChildProcess::Start(const ProcessStart& start, std::string& error) {
         error = "cannot start " + program + ": " + ErrnoText(errno);
         close(output[0]);
         close(status[0]);
+        DismissGuard(state_->guard, state_->guardPipe);
         return false;
     }
     setpgid(pid, pid);  // also here, so that no signal can miss the group
+    const std::int32_t group = static_cast<std::int32_t>(pid);
+    const ssize_t told = write(state_->guardPipe, &group, sizeof group);
+    (void)told;  // a guard that is gone cannot be told; the parent-death signal remains
     int message[2] = {0, 0};
     ssize_t got;
     while ((got = read(status[0], message, sizeof message)) < 0 && errno == EINTR) {
@@ -196,6 +286,7 @@ bool ChildProcess::Start(const ProcessStart& start, std::string& error) {
         error = message[1] ? "cannot enter the folder " + folder + ": " + ErrnoText(message[0])
                            : "cannot start " + program + ": " + ErrnoText(message[0]);
         close(output[0]);
+        DismissGuard(state_->guard, state_->guardPipe);
         return false;
     }
     fcntl(output[0], F_SETFL, fcntl(output[0], F_GETFL) | O_NONBLOCK);
@@ -208,7 +299,8 @@ unsigned long ChildProcess::Id() const { return static_cast<unsigned long>(state
 
 bool ChildProcess::TiedToThisProcess() const { return true; }
 
-WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool untilStopRequest) {
+WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool untilStopRequest,
+                              unsigned stopRequestsSeen) {
     State& s = *state_;
     const long long deadline = NowMs() + (timeoutMs < 0 ? 0 : timeoutMs);
     char buffer[65536];
@@ -223,6 +315,7 @@ WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool until
                 while (waitpid(s.pid, &status, 0) < 0 && errno == EINTR) {
                 }
                 s.ended = true;
+                DismissGuard(s.guard, s.guardPipe);  // the group is dealt with
                 if (WIFSIGNALED(status)) {
                     s.end.signal = WTERMSIG(status);
                     s.end.code = 128 + static_cast<unsigned long>(s.end.signal);
@@ -244,7 +337,8 @@ WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool until
             s.output = -1;
             return WaitResult::Ended;
         }
-        if (untilStopRequest && g_stopSignal != 0) return WaitResult::StopRequested;
+        if (untilStopRequest && static_cast<unsigned>(g_stopCount) > stopRequestsSeen)
+            return WaitResult::StopRequested;
         long long left = -1;
         if (timeoutMs >= 0) {
             left = deadline - NowMs();
@@ -293,15 +387,19 @@ void CatchStopRequests() {
     }
 }
 
-bool StopRequested() { return g_stopSignal != 0; }
+bool StopRequested() { return g_stopCount != 0; }
+
+unsigned StopRequestCount() { return static_cast<unsigned>(g_stopCount); }
 
 std::string StopRequestName() { return g_stopSignal != 0 ? SignalName(g_stopSignal) : ""; }
 
-bool SleepUnlessStopRequested(long ms) {
+std::string LatestStopRequestName() { return g_latestSignal != 0 ? SignalName(g_latestSignal) : ""; }
+
+bool SleepUnlessStopRequested(long ms, unsigned stopRequestsSeen) {
     EnsureWakePipe();
     const long long deadline = NowMs() + ms;
     for (;;) {
-        if (g_stopSignal != 0) return false;
+        if (static_cast<unsigned>(g_stopCount) > stopRequestsSeen) return false;
         const long long left = deadline - NowMs();
         if (left <= 0) return true;
         pollfd watched = {g_wake[0], POLLIN, 0};

@@ -14,22 +14,37 @@ namespace platform {
 namespace {
 
 // Stop requests: the console handler runs on a thread of its own and only
-// sets the event.
+// counts the request and sets the event, which wakes one wait; the waits
+// read the count.
 HANDLE StopEvent() {
-    static HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    static HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     return event;
 }
 HANDLE HandledEvent() {
     static HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     return event;
 }
-volatile LONG g_stopType = -1;
+volatile LONG g_stopType = -1;    // the first request's
+volatile LONG g_latestType = -1;
+volatile LONG g_stopCount = 0;
+
+std::string EventName(LONG type) {
+    switch (type) {
+        case CTRL_C_EVENT: return "Ctrl+C";
+        case CTRL_BREAK_EVENT: return "Ctrl+Break";
+        case CTRL_CLOSE_EVENT: return "console closed";
+        case CTRL_SHUTDOWN_EVENT: return "system shutdown";
+        default: return "";
+    }
+}
 
 BOOL WINAPI OnConsoleEvent(DWORD type) {
     // A supervisor started by a scheduled task may hear other users log
     // off; that is no reason to stop the server.
     if (type == CTRL_LOGOFF_EVENT) return TRUE;
     InterlockedCompareExchange(&g_stopType, static_cast<LONG>(type), -1);
+    InterlockedExchange(&g_latestType, static_cast<LONG>(type));
+    InterlockedIncrement(&g_stopCount);
     SetEvent(StopEvent());
     // After these the system ends the process as soon as the handler
     // returns (or after a few seconds): return only once the server is
@@ -226,12 +241,14 @@ unsigned long ChildProcess::Id() const { return state_->id; }
 
 bool ChildProcess::TiedToThisProcess() const { return state_->tied; }
 
-WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool untilStopRequest) {
+WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool untilStopRequest,
+                              unsigned stopRequestsSeen) {
     State& s = *state_;
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
         s.Deliver(sink);
         if (s.ended) return WaitResult::Ended;
+        if (untilStopRequest && StopRequestCount() > stopRequestsSeen) return WaitResult::StopRequested;
         DWORD wait = INFINITE;
         if (timeoutMs >= 0) {
             const ULONGLONG now = GetTickCount64();
@@ -252,10 +269,7 @@ WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool until
             continue;  // hands over the rest
         }
         if (which == WAIT_OBJECT_0 + 1) continue;
-        if (which == WAIT_OBJECT_0 + 2) {
-            s.Deliver(sink);
-            return WaitResult::StopRequested;
-        }
+        if (which == WAIT_OBJECT_0 + 2) continue;  // the count, read above, tells
         if (which == WAIT_TIMEOUT) {
             s.Deliver(sink);
             return WaitResult::TimedOut;
@@ -302,20 +316,22 @@ void CatchStopRequests() {
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-bool StopRequested() { return WaitForSingleObject(StopEvent(), 0) == WAIT_OBJECT_0; }
+bool StopRequested() { return StopRequestCount() != 0; }
 
-std::string StopRequestName() {
-    switch (g_stopType) {
-        case CTRL_C_EVENT: return "Ctrl+C";
-        case CTRL_BREAK_EVENT: return "Ctrl+Break";
-        case CTRL_CLOSE_EVENT: return "console closed";
-        case CTRL_SHUTDOWN_EVENT: return "system shutdown";
-        default: return "";
+unsigned StopRequestCount() { return static_cast<unsigned>(InterlockedCompareExchange(&g_stopCount, 0, 0)); }
+
+std::string StopRequestName() { return EventName(g_stopType); }
+
+std::string LatestStopRequestName() { return EventName(g_latestType); }
+
+bool SleepUnlessStopRequested(long ms, unsigned stopRequestsSeen) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms < 0 ? 0 : ms);
+    for (;;) {
+        if (StopRequestCount() > stopRequestsSeen) return false;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return true;
+        WaitForSingleObject(StopEvent(), static_cast<DWORD>(deadline - now));
     }
-}
-
-bool SleepUnlessStopRequested(long ms) {
-    return WaitForSingleObject(StopEvent(), ms < 0 ? 0 : static_cast<DWORD>(ms)) == WAIT_TIMEOUT;
 }
 
 void StopRequestHandled() { SetEvent(HandledEvent()); }

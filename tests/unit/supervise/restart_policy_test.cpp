@@ -119,6 +119,22 @@ TEST(RestartPolicy, CleanEndsDoNotCountAsRestarts) {
     EXPECT_EQ(always.Run(0, false).step, NextStep::CrashLoop);
 }
 
+TEST(RestartPolicy, ALoopOfCleanEndsOnlyIsARestartLoop) {
+    // The ends that led to the restarts in the window and the last one:
+    // any failure among them makes it a crash loop.
+    const struct {
+        std::vector<bool> failed;
+        bool clean;
+    } cases[] = {{{false, false, false}, true}, {{true, false, false}, false}, {{false, false, true}, false}};
+    for (const auto& c : cases) {
+        Clock clock(Rules(RestartMode::Always, 2));
+        RestartDecision decision;
+        for (const bool failed : c.failed) decision = clock.Run(0, failed);
+        EXPECT_EQ(decision.step, NextStep::CrashLoop);
+        EXPECT_EQ(decision.cleanEndsOnly, c.clean) << c.failed[0] << c.failed[2];
+    }
+}
+
 TEST(RestartPolicy, ModeNames) {
     RestartMode mode = RestartMode::Never;
     EXPECT_TRUE(ParseRestartMode("on-failure", mode));
