@@ -40,11 +40,26 @@ const CommandHelp kCommandHelp[] = {
      "servolt-cli check --game /srv/vantrel/game --json"},
     {"maps", "0 listed; 2 not listed (the game folder or the settings file is missing)",
      "servolt-cli maps --game /srv/vantrel/game"},
-    {"mods", "0 listed; 2 not listed (the settings file is missing)", "servolt-cli mods --json"},
+    {"mods", "0 listed or changed; 2 not done (the settings file is missing, a mod is not found or refused by the "
+             "Mods page's rules; the file is then left as it was)",
+     "servolt-cli mods use ctf_pack --ini /srv/vantrel/Servolt.ini"},
+    {"get", "0 shown; 2 not shown (the settings file is missing, or no setting has that key or variable)",
+     "servolt-cli get sv_hostname sv_maxclients"},
+    {"set",
+     "0 every value set, in one write of the settings file; 2 nothing set (a key unknown, or a value the page "
+     "would refuse: the allowed values are named)",
+     "servolt-cli set sv_hostname='Friday Night' sv_maxclients=24"},
+    {"rotation",
+     "0 listed or changed; 2 not done (a map not found, or refused by the Maps page's rules; the file is then left "
+     "as it was)",
+     "servolt-cli rotation add dm/alpha dm/bravo --game /srv/vantrel/game"},
     {"run",
      "0 stopped by the operator, or ended cleanly with --restart on-failure; the server's own exit code with "
      "--restart never; 1 a crash loop; 2 nothing started",
      "servolt-cli run --game /srv/vantrel/game --log /var/log/vantrel/server.log"},
+    {"status", "0 every instance shown runs; 3 one does not; 2 not known (an error reading its status)",
+     "servolt-cli status --json"},
+    {"logs", "0 shown (with -f: until stopped); 2 no log to show", "servolt-cli logs default -n 200 -f"},
     {"rez create", "0 written; 2 nothing written (the tree refused, or the archive could not be written)",
      "servolt-cli rez create mymod.rez mymod/ --method best"},
     {"rez list", "0 listed; 2 the archive could not be read", "servolt-cli rez list game/mainmp/pak0.rez"},
@@ -73,6 +88,7 @@ const Placeholder kPlaceholders[] = {
     {"run", "--max-restarts", "N"},
     {"run", "--launcher", "PROGRAM"},
     {"", "-C", "DIR"},
+    {"logs", "--lines", "N"},
 };
 
 std::string PathOf(const CLI::App* command) {

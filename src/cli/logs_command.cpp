@@ -198,7 +198,7 @@ int RunLogsCommand(const LogsOptions& options) {
 void AddLogsCommand(CommandSet& commands) {
     const auto options = MakeOptions<LogsOptions>();
     CLI::App* logs = commands.App().add_subcommand("logs", "the last lines of an instance's run log");
-    logs->add_option("name", options->name, "the instance")->required();
+    logs->add_option("NAME", options->name, "the instance")->required();
     logs->add_option("-n,--lines", options->lines, "how many lines (default: 10)")
         ->check(CLI::Range(0L, 100000000L));
     logs->add_flag("-f,--follow", options->follow, "then print new lines as they come, until interrupted");

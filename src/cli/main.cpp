@@ -31,12 +31,12 @@ int Run(int argc, char** argv) {
     AddImportCommand(commands);
     AddCheckCommand(commands);
     AddListCommands(commands);
+    AddSettingsCommands(commands);
+    AddRotationCommand(commands);
     AddRunCommand(commands);
     AddStatusCommand(commands);
     AddLogsCommand(commands);
     AddRezCommand(commands);
-    AddSettingsCommands(commands);
-    AddRotationCommand(commands);
     AddHelpCommand(commands);
 
     try {

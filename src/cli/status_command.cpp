@@ -112,7 +112,7 @@ void AddStatusCommand(CommandSet& commands) {
     CLI::App* status = commands.App().add_subcommand(
         "status", "whether each instance's server is supervised by a running servolt-cli run (exit 0: all run; 3: "
                   "one does not)");
-    status->add_option("name", options->name, "the instance (default: every instance run here)");
+    status->add_option("NAME", options->name, "the instance (default: every instance run here)");
     status->add_flag("--json", options->json, "print one JSON object, by instance");
     commands.Add(status, [options] { return RunStatusCommand(*options); });
 }

@@ -216,8 +216,8 @@ class Truth(ProcessTest):
 
     # ---- help
 
-    COMMANDS = ["write", "import", "check", "maps", "mods", "run", "rez create", "rez list", "rez cat",
-                "rez extract", "help"]
+    COMMANDS = ["write", "import", "check", "maps", "mods", "get", "set", "rotation", "run", "status", "logs",
+                "rez create", "rez list", "rez cat", "rez extract", "help"]
 
     def test_unknown_commands_are_named_with_the_commands_there_are(self):
         for args, named in ((["bogus"], "bogus"), (["rez", "bogus", "x.rez"], "rez bogus"), (["help", "bogus"], "bogus")):
@@ -227,7 +227,7 @@ class Truth(ProcessTest):
                 lines = self.text(err).splitlines()
                 self.assertEqual(lines[0], "servolt-cli: unknown command '%s'" % named)
                 commands = "create, list, cat, extract" if args[0] == "rez" else \
-                    "write, import, check, maps, mods, run, rez, help"
+                    "write, import, check, maps, mods, get, set, rotation, run, status, logs, rez, help"
                 self.assertEqual(lines[1], "Commands: " + commands)
 
     def test_each_commands_help_ends_with_exit_codes_and_an_example(self):
