@@ -23,21 +23,21 @@ void ReplacingFile::Discard() {
     SetLastError(error);
 }
 
-bool ReplacingFile::Open(const char* path, TemporaryName naming) {
+bool ReplacingFile::Open(const char* path, TemporaryName) {
     Discard();
     if (!path) return false;
     target_ = path;
+    const std::size_t length = FullPath(path).size();
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (naming == TemporaryName::Fixed) {
-        // CREATE_ALWAYS: whatever an earlier run left under that name is
-        // replaced, not appended to.
-        temporary_ = target_ + ".tmp";
-        file = CreateFileA(temporary_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    // CREATE_NEW opens nothing that exists.
-    for (unsigned attempt = 0; naming == TemporaryName::Fresh && attempt < 100; ++attempt) {
-        temporary_ = target_ + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+    // CREATE_NEW under a fresh name opens nothing that exists, a link left
+    // there included; another name while one is taken.
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temporary_ = detail::TemporaryPathFor(target_, length, LongestPath(),
+                                              std::uint64_t(GetCurrentProcessId()) << 32);
+        if (detail::InjectedCreateFailure()) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            break;
+        }
         file = CreateFileA(temporary_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         const DWORD error = GetLastError();
