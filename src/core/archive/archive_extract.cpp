@@ -161,11 +161,19 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
     // ---- The plan: every check that needs no file system, before a byte is written.
     std::vector<Planned> plan;
     std::unordered_map<std::string, const ArchiveRecord*> keys;
+    // Records naming the same bytes of the directory (a flood of one name)
+    // have their name judged once.
+    const char* judged = nullptr;
+    std::string judgement;
     for (const ArchiveRecord& record : records) {
         if (!Selected(record.name, options.patterns)) continue;
         ++result.selected;
         const std::string name(record.name);
-        const std::string problem = EntryNameProblem(name);
+        if (record.name != judged) {
+            judged = record.name;
+            judgement = EntryNameProblem(name);
+        }
+        const std::string& problem = judgement;
         if (!problem.empty()) {
             refuse(record, problem);
             continue;

@@ -77,14 +77,29 @@ bool ReplacingFile::Commit(bool replace) {
         ok = false;
         error = GetLastError();
     }
-    // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is
-    // there; with it, a link at the target is itself replaced.
-    if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(),
-                           (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
+    // Not replacing: the name is first claimed with CREATE_NEW, which fails
+    // on anything there, a link that leads nowhere included (a move without
+    // MOVEFILE_REPLACE_EXISTING goes over one under Wine, which does not see
+    // it); the move then replaces only that claim. Replacing, a link at the
+    // target is itself replaced, never written through.
+    bool claimed = false;
+    if (ok && !replace) {
+        HANDLE claim = CreateFileA(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr);
+        if (claim == INVALID_HANDLE_VALUE) {
+            ok = false;
+            error = GetLastError();
+        } else {
+            CloseHandle(claim);
+            claimed = true;
+        }
+    }
+    if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
         error = GetLastError();
-        if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
+        if (claimed) DeleteFileA(target_.c_str());
     }
+    if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
     if (!ok) {
         DeleteFileA(temporary_.c_str());
         SetLastError(error);

@@ -229,9 +229,33 @@ std::string FinalPath(HANDLE file) {
     return path;
 }
 
+// The final path of the folder that holds `path` (through whatever links
+// lead to it); empty when it cannot be opened.
+std::string FolderFinalPath(const std::string& path) {
+    const std::string full = FullPath(path.c_str());
+    const std::size_t cut = full.find_last_of("\\/");
+    if (cut == std::string::npos) return std::string();
+    const std::string folder = full.substr(0, cut == 2 ? 3 : cut);  // "C:\" keeps its backslash
+    HANDLE handle = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::string();
+    std::string final = FinalPath(handle);
+    CloseHandle(handle);
+    while (!final.empty() && (final.back() == '\\' || final.back() == '/')) final.pop_back();
+    return final;
+}
+
+std::string LastPart(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
 // Opens what `path` names without following it, and tells what it is.
 // `type` receives GetFileType's answer (a FIFO is FILE_TYPE_PIPE).
-bool Examine(const char* path, FileIdentity& identity, bool& elsewhere, DWORD& type) {
+// `folderFinal`: the final path of the folder that holds it, when known.
+bool Examine(const char* path, FileIdentity& identity, bool& elsewhere, DWORD& type,
+             const std::string* folderFinal = nullptr) {
     identity = FileIdentity();
     elsewhere = false;
     HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -251,16 +275,20 @@ bool Examine(const char* path, FileIdentity& identity, bool& elsewhere, DWORD& t
         elsewhere = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     }
     // Wine marks only links to folders as reparse points; a link to a file
-    // shows where its handle leads. A short 8.3 spelling leads to its long
-    // name, which is no link.
+    // shows where its handle leads. The handle's path is compared with the
+    // name below its folder's own final path, so that a link on the way to
+    // the folder (a Documents folder Wine links elsewhere) counts for
+    // nothing; a short 8.3 spelling leads to its long name, which is no link.
     const std::string final = FinalPath(file);
     CloseHandle(file);
     if (!elsewhere && !final.empty()) {
-        const std::string full = FullPath(path);
-        if (!SamePath(final, full)) {
+        const std::string folder = folderFinal ? *folderFinal : FolderFinalPath(path);
+        if (!folder.empty() && !SamePath(final, folder + "\\" + LastPart(path))) {
+            const std::string full = FullPath(path);
             char longName[MAX_PATH * 2];
             const DWORD got = GetLongPathNameA(full.c_str(), longName, sizeof longName);
-            elsewhere = got == 0 || got >= sizeof longName || !SamePath(final, std::string(longName, got));
+            elsewhere = got == 0 || got >= sizeof longName ||
+                        !SamePath(final, folder + "\\" + LastPart(std::string(longName, got)));
         }
     }
     return true;
@@ -279,6 +307,8 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
     std::string folder = pattern ? pattern : "";
     const std::size_t cut = folder.find_last_of("\\/");
     folder = cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
+    std::string folderFinal;  // of the folder listed, found with its first file
+    bool folderKnown = false;
     WIN32_FIND_DATAA data;
     ZeroMemory(&data, sizeof data);
     HANDLE find = FindFirstFileA(pattern, &data);
@@ -297,9 +327,13 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
             // Under Wine a FIFO, a socket or a link to a file is listed as
             // a plain file: the name opened tells.
             const std::string path = folder + entry.name;
+            if (!folderKnown) {
+                folderFinal = FolderFinalPath(path);
+                folderKnown = true;
+            }
             bool elsewhere = false;
             DWORD type = FILE_TYPE_UNKNOWN;
-            if (!Examine(path.c_str(), entry.identity, elsewhere, type) || type != FILE_TYPE_DISK) {
+            if (!Examine(path.c_str(), entry.identity, elsewhere, type, &folderFinal) || type != FILE_TYPE_DISK) {
                 entry.isFile = false;
                 entry.size = 0;
                 entry.notFile = "not a regular file (a device, pipe or socket)";
