@@ -61,8 +61,12 @@ const CommandHelp kCommandHelp[] = {
      "servolt-cli status --json"},
     {"logs", "0 shown (with -f: until stopped); 2 no log to show", "servolt-cli logs default -n 200 -f"},
     {"rez create", "0 written; 2 nothing written (the tree refused, or the archive could not be written)",
-     "servolt-cli rez create mymod.rez mymod/ --method best"},
-    {"rez list", "0 listed; 2 the archive could not be read", "servolt-cli rez list game/mainmp/pak0.rez"},
+     "servolt-cli rez create mymod.rez mymod/ --method best --exclude .git/"},
+    {"rez list", "0 listed; 1 listed, but entries point past the end of the file (a download cut short?); 2 the "
+                 "archive could not be read",
+     "servolt-cli rez list game/mainmp/pak0.rez"},
+    {"rez verify", "0 every entry decodes; 1 an entry is damaged (each named); 2 the archive could not be read",
+     "servolt-cli rez verify mymod.rez"},
     {"rez cat", "0 written out; 2 the archive could not be read, or no entry has that name",
      "servolt-cli rez cat pak0.rez maps/dm/alpha.bsp > alpha.bsp"},
     {"rez extract",
@@ -89,6 +93,7 @@ const Placeholder kPlaceholders[] = {
     {"run", "--launcher", "PROGRAM"},
     {"", "-C", "DIR"},
     {"logs", "--lines", "N"},
+    {"rez create", "--exclude", "PATTERN"},
 };
 
 std::string PathOf(const CLI::App* command) {

@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_output.h"
@@ -64,6 +66,20 @@ std::vector<NamedRecords> GroupByName(const std::vector<ArchiveRecord>& records)
     return groups;
 }
 
+// Records whose stored bytes reach past the end of the file: the archive
+// was cut short (a download that stopped), and those entries cannot be read.
+std::size_t PastTheEnd(const ResourceArchive& archive, const std::vector<ArchiveRecord>& records) {
+    std::size_t count = 0;
+    for (const ArchiveRecord& record : records)
+        if (std::uint64_t(record.dataOffset) + record.storedSize > archive.GetFileSize()) ++count;
+    return count;
+}
+
+void SayTruncated(const std::string& path, std::size_t count) {
+    Say(path + ": truncated: " + std::to_string(count) + (count == 1 ? " entry points" : " entries point") +
+        " past the end of the file (a download cut short?)");
+}
+
 int RunList(const RezOptions& options) {
     const auto archive = OpenArchive(options.archive);
     if (!archive) return kExitFailed;
@@ -73,6 +89,7 @@ int RunList(const RezOptions& options) {
         size += record.size;
         stored += record.storedSize;
     }
+    const std::size_t truncated = PastTheEnd(*archive, records);
     const std::vector<NamedRecords> groups = GroupByName(records);
     if (options.json) {
         nlohmann::ordered_json entries = nlohmann::ordered_json::array();
@@ -91,7 +108,8 @@ int RunList(const RezOptions& options) {
         out["totals"] = {{"entries", records.size()}, {"size", size}, {"stored", stored}};
         // Names are bytes: what is not UTF-8 shows as U+FFFD.
         std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-        return 0;
+        if (truncated) SayTruncated(options.archive, truncated);
+        return truncated ? kExitSome : 0;
     }
     std::size_t width = 4;
     std::vector<std::string> names;
@@ -113,6 +131,82 @@ int RunList(const RezOptions& options) {
     }
     std::cout << records.size() << (records.size() == 1 ? " entry, " : " entries, ") << size << " bytes, "
               << stored << " stored\n";
+    if (truncated) SayTruncated(options.archive, truncated);
+    return truncated ? kExitSome : 0;
+}
+
+// Decodes every entry as extract would, writing nothing: records of one
+// name are decoded once per distinct place of their bytes, and a damaged
+// name is reported once with its count.
+int RunVerify(const RezOptions& options) {
+    const auto archive = OpenArchive(options.archive);
+    if (!archive) return kExitFailed;
+    const std::vector<ArchiveRecord> records = archive->ListRecords();
+    struct Damage {
+        std::string reason;
+        std::size_t count;
+    };
+    std::vector<std::pair<const char*, Damage>> damaged;
+    std::unordered_map<std::string, std::size_t> damageAt;
+    std::unordered_map<std::string, bool> decoded;  // stored bytes' place and method -> sound
+    std::vector<unsigned char> data;
+    std::uint64_t bytes = 0;
+    for (const ArchiveRecord& record : records) {
+        const std::string place = std::to_string(record.dataOffset) + ":" + std::to_string(record.storedSize) +
+                                  ":" + std::to_string(record.size) + ":" + std::to_string(record.methodCode) +
+                                  (record.hasMethod ? "" : "?");
+        std::string reason;
+        const auto known = decoded.find(place);
+        if (known != decoded.end()) {
+            if (!known->second) reason = "is damaged: its stored bytes cannot be read or decoded";
+        } else {
+            const std::unique_ptr<EntryHandle> entry = archive->OpenRecord(record.record);
+            bool sound = entry != nullptr;
+            if (!entry) {
+                reason = "is damaged: its record describes no data that can be read";
+            } else if (entry->size > 0) {
+                bool memory = true;
+                try {
+                    data.resize(entry->size);
+                    sound = archive->ReadEntry(entry.get(), 0, data.data(), entry->size) == entry->size;
+                    if (!sound) memory = !ReadFailedForMemory(*entry, true);
+                } catch (const std::bad_alloc&) {
+                    sound = memory = false;
+                }
+                if (!memory) {
+                    reason = "out of memory: its " + std::to_string(record.size) + " bytes cannot be held";
+                } else if (!sound) {
+                    reason = "is damaged: its stored bytes cannot be read or decoded";
+                }
+                std::vector<unsigned char>().swap(data);
+            }
+            if (reason.rfind("out of memory", 0) != 0) decoded.emplace(place, reason.empty());
+        }
+        if (reason.empty()) {
+            bytes += record.size;
+            continue;
+        }
+        const auto at = damageAt.emplace(std::string(record.name) + '\0' + reason, damaged.size());
+        if (at.second) {
+            damaged.push_back({record.name, {reason, 1}});
+        } else {
+            ++damaged[at.first->second].second.count;
+        }
+    }
+    std::size_t bad = 0;
+    for (const auto& [name, damage] : damaged) {
+        bad += damage.count;
+        Say(options.archive + ": " + ShownName(name) + ": " + damage.reason +
+            (damage.count > 1 ? " (x" + std::to_string(damage.count) + " records)" : ""));
+    }
+    const std::size_t truncated = PastTheEnd(*archive, records);
+    if (truncated) SayTruncated(options.archive, truncated);
+    if (bad) {
+        std::cout << options.archive << ": " << bad << " of " << records.size() << " entries damaged\n";
+        return kExitSome;
+    }
+    std::cout << options.archive << ": " << records.size() << (records.size() == 1 ? " entry" : " entries")
+              << " sound, " << bytes << " bytes\n";
     return 0;
 }
 
@@ -163,10 +257,13 @@ int RunExtract(const RezOptions& options) {
     const std::size_t shown =
         result.outcome == ExtractOutcome::Refused ? std::min(result.problems.size(), kOverlapLinesShown)
                                                   : result.problems.size();
+    std::size_t refused = 0;
+    for (const ExtractProblem& problem : result.problems) refused += problem.records;
     for (std::size_t i = 0; i < shown; ++i) {
         const ExtractProblem& problem = result.problems[i];
         Say(options.archive + ": " + (problem.entry.empty() ? "" : ShownName(problem.entry) + ": ") +
-            ShownName(problem.reason) + (problem.error.Failed() ? ": " + problem.error.text : ""));
+            ShownName(problem.reason) + (problem.error.Failed() ? ": " + problem.error.text : "") +
+            (problem.records > 1 ? " (x" + std::to_string(problem.records) + " records)" : ""));
     }
     if (result.outcome == ExtractOutcome::Refused) {
         if (shown < result.problems.size())
@@ -183,7 +280,7 @@ int RunExtract(const RezOptions& options) {
               << (result.foldersMade == 1 ? " folder" : " folders") << " into "
               << platform::HostPath(extract.folder.c_str());
     if (!result.problems.empty())
-        std::cout << "; " << result.problems.size() << " of " << result.selected
+        std::cout << "; " << refused << " of " << result.selected
                   << " entries refused or skipped";
     std::cout << '\n';
     return result.outcome == ExtractOutcome::Done ? 0 : kExitSome;
@@ -191,7 +288,9 @@ int RunExtract(const RezOptions& options) {
 
 }  // namespace
 
-bool RezCommands::Chosen() const { return (list && *list) || (cat && *cat) || (extract && *extract); }
+bool RezCommands::Chosen() const {
+    return (list && *list) || (cat && *cat) || (extract && *extract) || (verify && *verify);
+}
 
 RezCommands AddRezCommands(CLI::App& rez, RezOptions& options) {
     RezCommands commands;
@@ -210,12 +309,17 @@ RezCommands AddRezCommands(CLI::App& rez, RezOptions& options) {
                                  "only entries matching one of these (* and ?, letter case ignored)");
     commands.extract->add_option("-C", options.folder, "folder to unpack into (default: the current folder)");
     commands.extract->add_flag("--force", options.force, "replace files that are in the way");
+
+    commands.verify = rez.add_subcommand(
+        "verify", "decode every entry, writing nothing: exit 0 when all are sound, 1 naming each damaged one");
+    commands.verify->add_option("ARCHIVE", options.archive, "the .rez archive")->required();
     return commands;
 }
 
 int RunRez(const RezCommands& commands, const RezOptions& options) {
     if (commands.list && *commands.list) return RunList(options);
     if (commands.cat && *commands.cat) return RunCat(options);
+    if (commands.verify && *commands.verify) return RunVerify(options);
     return RunExtract(options);
 }
 
@@ -227,7 +331,7 @@ void AddRezCommand(CommandSet& commands) {
     commands.Add(create, [createOptions] { return RunRezCreate(*createOptions); });
     const auto options = MakeOptions<RezOptions>();
     const RezCommands chosen = AddRezCommands(*rez, *options);
-    for (CLI::App* command : {chosen.list, chosen.cat, chosen.extract}) {
+    for (CLI::App* command : {chosen.list, chosen.cat, chosen.extract, chosen.verify}) {
         commands.Add(command, [chosen, options] { return RunRez(chosen, *options); });
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "cli/cli_output.h"
 #include "core/archive/archive_writer.h"
@@ -29,6 +30,11 @@ CLI::App* AddRezCreateCommand(CLI::App& rez, RezCreateOptions& options) {
     create->add_option("--method", options.method,
                        "how entries are stored; best takes the smallest form of each (default: best)")
         ->check(CLI::IsMember({"none", "lzss", "rle", "best"}));
+    create->add_option("--exclude", options.exclude,
+                       "leave out what matches: a path relative to DIR or a name at any depth (* and ?); "
+                       "a closing / matches folders only, e.g. --exclude .git/ --exclude '*.bak' (repeatable)")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     return create;
 }
 
@@ -36,7 +42,7 @@ int RunRezCreate(const RezCreateOptions& options) {
     ProgressLine line("packing");
     const auto progress = [&line](const ArchiveProgress& p) { line.Update(p); };
     const rezwriter::PackResult result =
-        rezwriter::PackFolder(options.folder, options.archive, MethodNamed(options.method), progress);
+        rezwriter::PackFolder(options.folder, options.archive, MethodNamed(options.method), progress, options.exclude);
     line.End();
 
     // The names are those of a tree that may have come from anyone.

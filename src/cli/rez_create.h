@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -12,6 +13,7 @@ struct RezCreateOptions {
     std::string archive;
     std::string folder;
     std::string method = "best";
+    std::vector<std::string> exclude;  // --exclude, repeatable
 };
 
 // Adds `create` under the `rez` command.

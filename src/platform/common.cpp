@@ -4,6 +4,8 @@
 #include "platform/test_hooks.h"
 #include "platform/common.h"
 
+#include <atomic>
+#include <chrono>
 #include <string>
 
 namespace platform {
@@ -13,6 +15,10 @@ bool g_documentsOverridden = false;
 bool g_documentsKnown = true;
 std::string g_documentsFolder;
 int g_failWriteCountdown = 0;
+int g_failCreateCountdown = 0;
+std::atomic<std::uint64_t> g_temporaryCounter{0};
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 }  // namespace
 
 void SetMessageBoxHook(MessageBoxHook hook) { g_boxHook = std::move(hook); }
@@ -45,8 +51,40 @@ bool QueryDocumentsFolder(std::string& folder) {
 }
 
 void FailFileWriteForTests(int n) { g_failWriteCountdown = n > 0 ? n : 0; }
+void FailTemporaryFileForTests(int n) { g_failCreateCountdown = n > 0 ? n : 0; }
 
 namespace detail {
+bool InjectedCreateFailure() {
+    if (g_failCreateCountdown <= 0) return false;
+    return --g_failCreateCountdown == 0;
+}
+
+std::string TemporaryPathFor(const std::string& target, std::size_t fullLength, std::size_t longest,
+                             std::uint64_t seed) {
+    std::size_t cut = target.size();
+    while (cut > 0 && !IsSeparator(target[cut - 1])) --cut;
+    const std::size_t finalLength = target.size() - cut;
+    // Another process may pick names at the same moment: the counter keeps
+    // this one's apart, the seed (its id and the clock) the processes'.
+    std::uint64_t value = seed ^ (++g_temporaryCounter * 0x9E3779B97F4A7C15ull) ^
+                          std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+    value ^= value >> 29;
+    static const char kHex[] = "0123456789abcdef";
+    std::string name = "~sv";
+    for (int i = 0; i < 5; ++i, value >>= 4) name += kHex[value & 15];
+    name += ".tmp";
+    // Near the limit, a name no longer than the target's, which fits
+    // wherever the target does.
+    if (fullLength + name.size() > longest + finalLength && finalLength < name.size()) {
+        name.assign(finalLength > 1 ? "~" : "");
+        while (name.size() < finalLength) {
+            name += kHex[value & 15];
+            value = (value >> 4) | (value << 60);
+        }
+    }
+    return target.substr(0, cut) + name;
+}
+
 bool InjectedWriteFailure() {
     if (g_failWriteCountdown <= 0) return false;
     return --g_failWriteCountdown == 0;
@@ -55,14 +93,14 @@ bool InjectedWriteFailure() {
 
 bool WriteNewFile(const char* path, const void* data, std::size_t size, bool replace) {
     ReplacingFile file;
-    return file.Open(path, TemporaryName::Fresh) && file.Write(data, size) && file.Commit(replace);
+    return file.Open(path) && file.Write(data, size) && file.Commit(replace);
 }
 
 bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
     ReplacingFile file;
     // The small files of the settings are failed block by block in the tests.
     detail::ReplacingFileAccess::SetBlockSize(file, ReplaceWriteBlockSize);
-    return file.Open(path, TemporaryName::Fixed) && file.Write(data, size) && file.Commit(true);
+    return file.Open(path) && file.Write(data, size) && file.Commit(true);
 }
 
 std::string Error::Describe() const { return path.empty() ? text : path + ": " + text; }

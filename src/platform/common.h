@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
@@ -14,6 +15,15 @@ int ShowSystemMessageBox(BoxOwner owner, const std::string& text, const std::str
 bool QuerySystemDocumentsFolder(std::string& folder);
 // True when the block write being made now is the one a test asked to fail.
 bool InjectedWriteFailure();
+// True when the temporary file being made now is the one a test asked to fail.
+bool InjectedCreateFailure();
+
+// A fresh temporary name in the folder of `target` ("~sv", five hex digits,
+// ".tmp"), different on each call. `fullLength` is the target's length as
+// the file calls see it: when the name would take the path past `longest`
+// where the target's own name does not, it is as long as the target's.
+std::string TemporaryPathFor(const std::string& target, std::size_t fullLength, std::size_t longest,
+                             std::uint64_t seed);
 
 // The last failure as this implementation recorded it: code, the system's
 // text (still with its line break or full stop, if any) and path.

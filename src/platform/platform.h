@@ -127,11 +127,10 @@ bool CreateFolder(const char* path);
 // Whether the file can be opened for reading (fopen "rb").
 bool CanOpenForReading(const char* path);
 
-// Writes the whole file in binary through a ReplacingFile with the fixed
-// temporary name: the bytes go to `path`.tmp, which replaces `path` only once
-// it is complete and closed. On any failure the previous file is left
-// untouched, the temporary removed and false returned (LastError() tells
-// why).
+// Writes the whole file in binary through a ReplacingFile: the bytes go to
+// a new temporary file beside `path`, which replaces `path` only once it is
+// complete and closed. On any failure the previous file is left untouched,
+// the temporary removed and false returned (LastError() tells why).
 bool ReplaceFileContents(const char* path, const void* data, std::size_t size);
 
 // What a path names, the last part not followed: a link (a symbolic link,
@@ -142,9 +141,8 @@ bool ReplaceFileContents(const char* path, const void* data, std::size_t size);
 enum class PathType { Missing, File, Folder, Link, Other };
 PathType PathKind(const char* path);
 
-// Writes the whole file in binary through a ReplacingFile with a fresh
-// temporary name, so that nothing else in the folder is touched; `replace`
-// as for ReplacingFile::Commit.
+// Writes the whole file in binary through a ReplacingFile, so that nothing
+// else in the folder is touched; `replace` as for ReplacingFile::Commit.
 bool WriteNewFile(const char* path, const void* data, std::size_t size, bool replace);
 
 // Reads a whole file in binary (fopen "rb"). False when it cannot be opened
@@ -161,6 +159,33 @@ std::string HostPath(const char* path);
 // one file: Windows does; the POSIX stand-in names its host's files exactly.
 bool FileNamesIgnoreCase();
 
+// Which file a name stands for: two names with one identity are one file
+// (a hard link, a short 8.3 alias, another letter case on Windows). The
+// volume serial and file index on Windows, device and inode elsewhere.
+struct FileIdentity {
+    bool known = false;
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    std::uint32_t links = 0;  // names the file has (hard links); 0 when unknown
+    bool operator==(const FileIdentity& other) const {
+        return known && other.known && volume == other.volume && index == other.index;
+    }
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+// The identity of what `path` names, the last part not followed (a link's
+// own). `leadsElsewhere` (optional) is set when the path is a link, or, on
+// Windows, opens a file whose final path is another (a link Wine does not
+// report as one). False when nothing can be opened there.
+bool IdentifyFile(const char* path, FileIdentity& identity, bool* leadsElsewhere = nullptr);
+
+// The longest path, in characters, the file calls take: MAX_PATH less its
+// closing zero on Windows, PATH_MAX less one elsewhere.
+std::size_t LongestPath();
+// The path made absolute, as the file calls see it (GetFullPathNameA; on
+// POSIX the host path joined to the current folder). The path itself when
+// that fails.
+std::string FullPath(const char* path);
+
 // One entry of a folder enumeration (FindFirstFileA/FindNextFileA).
 struct FoundEntry {
     std::string name;  // file name only, as the file system spells it
@@ -170,8 +195,15 @@ struct FoundEntry {
     bool isFile = false;
     // A symbolic link, a junction or another reparse point: what it leads
     // to lies elsewhere (isFolder and isFile describe that target).
+    // On Windows also a file whose opened handle leads elsewhere (Wine
+    // reports links to files as plain files).
     bool isLink = false;
     std::uint64_t size = 0;  // bytes, for a file
+    // Why a name that is neither a folder nor a file is not one: "not a
+    // regular file (a device, pipe or socket)", "a link that leads nowhere";
+    // empty otherwise.
+    std::string notFile;
+    FileIdentity identity;   // of what the name leads to, when known
 };
 // Calls `visit` for each entry matching `pattern` (a folder path, a
 // backslash, and a last part that may hold * and ?, matched without regard
@@ -234,9 +266,17 @@ private:
 // `path`; until then `path` stays as it was, and a file never committed is
 // removed when the object goes. Failures leave the reason in LastError(),
 // which names the target.
+//
+// The temporary file is always made new and exclusive (CREATE_NEW, O_EXCL)
+// under a short name no file has ("~sv" and a few hex digits, ".tmp"),
+// tried again under another name while one is taken: nothing that was
+// there, a file an earlier run left or a link someone put there, is ever
+// opened or written through. Where the folder leaves too little room before
+// LongestPath(), the name is made no longer than the target's own, so a
+// target that fits can always be written.
 enum class TemporaryName {
-    Fixed,  // `path`.tmp, whatever an earlier run left there replaced (not written through)
-    Fresh,  // a name beside `path` that no file has: nothing that was there is touched
+    Fixed,  // kept for callers: the same fresh, exclusive name as Fresh
+    Fresh,
 };
 
 class ReplacingFile {

@@ -27,6 +27,10 @@ void SetDocumentsFolderUnknownForTests();
 // made in blocks of ReplaceWriteBlockSize bytes (ReplacingFileBlockSize for
 // ReplacingFile, whose files run to hundreds of megabytes).
 void FailFileWriteForTests(int n);
+// Makes the n-th temporary file a ReplacingFile makes from now on fail to be
+// created, as in a folder that may not be written (n counts from 1; 0
+// switches the failure off).
+void FailTemporaryFileForTests(int n);
 constexpr std::size_t ReplaceWriteBlockSize = 4096;
 constexpr std::size_t ReplacingFileBlockSize = std::size_t(1) << 20;
 

@@ -465,7 +465,7 @@ class Cli(ProcessTest):
         rez = self.write_rez("a.rez", {b"a.txt": b"a"})
         cases = [
             (("rez", "create", self.path("missing", "x.rez"), self.path("stage-a.rez")),
-             "x.rez.tmp: cannot be created: "),
+             "x.rez: cannot be created: "),
             (("rez", "extract", rez, "-C", self.path("missing", "out")),
              "a.rez: the folder "),
         ]

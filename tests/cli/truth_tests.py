@@ -217,7 +217,7 @@ class Truth(ProcessTest):
     # ---- help
 
     COMMANDS = ["write", "import", "check", "maps", "mods", "get", "set", "rotation", "run", "status", "logs",
-                "rez create", "rez list", "rez cat", "rez extract", "help"]
+                "rez create", "rez list", "rez cat", "rez extract", "rez verify", "help"]
 
     def test_unknown_commands_are_named_with_the_commands_there_are(self):
         for args, named in ((["bogus"], "bogus"), (["rez", "bogus", "x.rez"], "rez bogus"), (["help", "bogus"], "bogus")):
@@ -226,7 +226,7 @@ class Truth(ProcessTest):
                 self.assertEqual((code, out), (2, b""))
                 lines = self.text(err).splitlines()
                 self.assertEqual(lines[0], "servolt-cli: unknown command '%s'" % named)
-                commands = "create, list, cat, extract" if args[0] == "rez" else \
+                commands = "create, list, cat, extract, verify" if args[0] == "rez" else \
                     "write, import, check, maps, mods, get, set, rotation, run, status, logs, rez, help"
                 self.assertEqual(lines[1], "Commands: " + commands)
 

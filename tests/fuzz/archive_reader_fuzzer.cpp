@@ -107,14 +107,28 @@ void ExtractAndCheck(ResourceArchive& archive, const std::vector<ArchiveRecord>&
     const ExtractResult result = ExtractArchive(archive, options);
 
     std::uint64_t onDisk = 0;
+    std::uint32_t files = 0;
     for (auto it = fs::recursive_directory_iterator(ExtractRoot(), error); !error && it != fs::recursive_directory_iterator();
          it.increment(error)) {
         Require(it->path().lexically_relative(ExtractRoot()).begin()->string() == "out");
         Require(!it->is_symlink());
-        if (it->is_regular_file()) onDisk += it->file_size();
+        if (it->is_regular_file()) {
+            onDisk += it->file_size();
+            ++files;
+        }
     }
     Require(!error);
     Require(onDisk == result.bytesWritten);
+    // No two entries landed on one file: each one written is a file of its own.
+    Require(files == result.filesWritten);
+    // Records refused alike are counted, not repeated: every selected record
+    // is written, refused once, or a folder.
+    std::uint64_t refused = 0;
+    for (const ExtractProblem& problem : result.problems) {
+        Require(problem.records >= 1);
+        refused += problem.records;
+    }
+    if (result.outcome != ExtractOutcome::Refused) Require(refused + result.filesWritten <= result.selected);
     if (result.outcome == ExtractOutcome::Refused) Require(result.writtenRecords.empty() && onDisk == 0);
 
     std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;  // stored bytes of each written entry

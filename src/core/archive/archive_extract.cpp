@@ -10,21 +10,40 @@
 #include "core/archive/archive_text.h"
 #include "core/archive/codecs.h"
 #include "core/archive/entry_name.h"
-#include "platform/ascii.h"
+#include "platform/name_case.h"
 #include "platform/platform.h"
 
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-// The file a name lands on where letter case does not count and either
-// separator divides: two names with one key are one file on Windows.
+// The file a name lands on where letter case does not count (as Windows
+// folds its code page) and either separator divides: two names with one key
+// are one file on Windows.
 std::string FileKey(const std::string& name) {
     std::string key(name);
     for (char& c : key) {
-        c = c == '\\' ? '/' : ascii::ToLower(c);
+        c = c == '\\' ? '/' : platform::FoldFileNameChar(c);
     }
     return key;
+}
+
+// Why `name` lands on the file `other` names.
+std::string Clash(const std::string& name, const std::string& other) {
+    if (other == name) return "is named twice; the first is kept";
+    bool separators = false, letters = false;
+    for (std::size_t i = 0; i < name.size() && i < other.size(); ++i) {
+        if (name[i] == other[i]) continue;
+        if (IsSeparator(name[i]) && IsSeparator(other[i])) {
+            separators = true;
+        } else {
+            letters = true;
+        }
+    }
+    std::string why;
+    if (separators) why = "Windows reads \"\\\" as a folder separator, as \"/\"";
+    if (letters) why += std::string(separators ? ", and " : "") + "letter case does not count";
+    return "lands on the same file as \"" + other + "\" (" + why + "); the first is kept";
 }
 
 std::vector<std::string> SplitParts(const std::string& name) {
@@ -116,8 +135,25 @@ const char* MethodName(const ArchiveRecord& record) {
 
 ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& options) {
     ExtractResult result;
-    const auto refuse = [&result](const ArchiveRecord& record, const std::string& reason,
-                                  const platform::Error& error = platform::Error()) {
+    // A hostile archive may give a million records one name: each name and
+    // reason is kept once, with the number of records it stands for.
+    std::unordered_map<std::string, std::size_t> problemAt;
+    const auto refuse = [&result, &problemAt](const ArchiveRecord& record, const std::string& reason,
+                                              const platform::Error& error = platform::Error()) {
+        if (!result.problems.empty()) {
+            ExtractProblem& last = result.problems.back();
+            if (last.reason == reason && last.entry == record.name && !error.Failed() && !last.error.Failed()) {
+                ++last.records;
+                return;
+            }
+        }
+        if (!error.Failed()) {
+            const auto at = problemAt.emplace(std::string(record.name) + '\0' + reason, result.problems.size());
+            if (!at.second) {
+                ++result.problems[at.first->second].records;
+                return;
+            }
+        }
         result.problems.push_back({record.name, reason, error});
     };
     const std::vector<ArchiveRecord> records = archive.ListRecords();
@@ -125,11 +161,19 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
     // ---- The plan: every check that needs no file system, before a byte is written.
     std::vector<Planned> plan;
     std::unordered_map<std::string, const ArchiveRecord*> keys;
+    // Records naming the same bytes of the directory (a flood of one name)
+    // have their name judged once.
+    const char* judged = nullptr;
+    std::string judgement;
     for (const ArchiveRecord& record : records) {
         if (!Selected(record.name, options.patterns)) continue;
         ++result.selected;
         const std::string name(record.name);
-        const std::string problem = EntryNameProblem(name);
+        if (record.name != judged) {
+            judged = record.name;
+            judgement = EntryNameProblem(name);
+        }
+        const std::string& problem = judgement;
         if (!problem.empty()) {
             refuse(record, problem);
             continue;
@@ -137,9 +181,7 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
         const auto earlier = keys.emplace(FileKey(name), &record);
         if (!earlier.second) {
             const std::string other(earlier.first->second->name);
-            refuse(record, other == name ? "is named twice; the first is kept"
-                                         : "lands on the same file as " + Quoted(other) +
-                                               " where letter case does not count; the first is kept");
+            refuse(record, Clash(name, other));
             continue;
         }
         if (IsFolderEntryName(name)) {
@@ -206,19 +248,53 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
     for (const Planned& item : plan) progress.byteCount += item.folder ? 0 : item.record->size;
     if (options.progress) options.progress(progress);
 
+    // Each file written in this run, by identity: another name Windows takes
+    // for the same file (a short 8.3 alias, a case it folds) is no file that
+    // "exists already", and must not overwrite it.
+    std::unordered_map<std::uint64_t, std::vector<std::pair<platform::FileIdentity, const char*>>> written;
+    const auto writtenAs = [&written](const platform::FileIdentity& identity) -> const char* {
+        const auto found = written.find(identity.index);
+        if (found == written.end()) return nullptr;
+        for (const auto& [known, name] : found->second)
+            if (known == identity) return name;
+        return nullptr;
+    };
+    const std::string fullRoot = platform::FullPath(root.c_str());
+    const std::size_t longest = platform::LongestPath();
+
     for (const Planned& item : plan) {
         const ArchiveRecord& record = *item.record;
         const std::string name(record.name);
         const std::vector<std::string> parts = SplitParts(name);
         std::string path;
         platform::Error error;
+        std::string problem;
+        // Measured before any folder is made for it, so nothing is half made.
+        std::size_t length = fullRoot.size();
+        for (const std::string& part : parts) length += 1 + part.size();
+        if (!fullRoot.empty() && IsSeparator(fullRoot.back())) --length;
+        if (length > longest) {
+            problem = "the path is too long: " + std::to_string(length) + " characters, where at most " +
+                      std::to_string(longest) + " can be used";
+        }
         const std::size_t folders = item.folder ? parts.size() : parts.size() - 1;
-        std::string problem = MakeFolders(root, parts, folders, path, result.foldersMade, error);
+        if (problem.empty()) problem = MakeFolders(root, parts, folders, path, result.foldersMade, error);
         if (problem.empty() && !item.folder) {
             path = Join(path, parts.back());
-            const platform::PathType target = platform::PathKind(path.c_str());
+            platform::PathType target = platform::PathKind(path.c_str());
+            platform::FileIdentity identity;
+            bool elsewhere = false;
+            if (target == platform::PathType::File && platform::IdentifyFile(path.c_str(), identity, &elsewhere) &&
+                elsewhere)
+                target = platform::PathType::Link;  // a link Wine shows as a file
+            const char* twin = target == platform::PathType::File ? writtenAs(identity) : nullptr;
             if (target == platform::PathType::Folder) {
                 problem = "a folder of that name is in the way";
+            } else if (twin) {
+                problem = "lands on the same file as " + Quoted(twin) +
+                          ", written before it (Windows takes both names for one file); not written";
+            } else if (target == platform::PathType::Link && !options.force) {
+                problem = "a link is in the way; it is neither followed nor replaced";
             } else if (target != platform::PathType::Missing && !options.force) {
                 problem = "exists already; not replaced";
             } else {
@@ -244,12 +320,18 @@ ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& opt
                 } else if (!read) {
                     problem = "is damaged: its stored bytes cannot be read or decoded";
                 } else if (!platform::WriteNewFile(path.c_str(), data.data(), data.size(), options.force)) {
-                    problem = "cannot be written";
+                    const bool taken = platform::LastErrorCode() == 80 || platform::LastErrorCode() == 183;
                     error = Refusal(path);
+                    // Nothing was seen there, yet the name is taken: a link
+                    // that leads nowhere, which Windows does not show.
+                    problem = taken ? "a link or file that cannot be seen is in the way; not replaced"
+                                    : "cannot be written";
                 } else {
                     ++result.filesWritten;
                     result.bytesWritten += data.size();
                     result.writtenRecords.push_back(record.record);
+                    platform::FileIdentity made;
+                    if (platform::IdentifyFile(path.c_str(), made)) written[made.index].emplace_back(made, record.name);
                 }
             }
         }

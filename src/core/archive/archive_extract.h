@@ -37,6 +37,7 @@ struct ExtractProblem {
     std::string entry;   // the entry's name as the archive holds it; empty: the whole extraction
     std::string reason;
     platform::Error error;  // the system's own reason, when the system refused (Failed())
+    std::uint32_t records = 1;  // records of this name refused for this reason
 };
 
 enum class ExtractOutcome {
@@ -56,13 +57,18 @@ struct ExtractResult {
 };
 
 // Refuses, naming each entry, and skips: names that EntryNameProblem
-// rejects; names equal to an earlier selected one once letter case and the
-// separator are set aside; folders on the way that are links or not
-// folders; targets that exist (without `force`), or are folders. Skips,
+// rejects; names equal to an earlier selected one once letter case (as
+// Windows folds its code page) and the separator are set aside; paths
+// longer than platform::LongestPath(), before any folder is made for them;
+// folders on the way that are links or not folders; targets that are links
+// or files that existed before the run (without `force`; with it they are
+// replaced, never written through), or are folders; a target that is a file
+// this run wrote under another name (a short-name alias). Skips,
 // naming it, an entry that cannot be read or decoded, or that there is not
 // the memory to hold ("out of memory", never "damaged"). Writes nothing at all
 // when the stored bytes of two entries to be written overlap, or those of
 // one overlap the header and directory: each overlapping entry is named.
+// Problems alike for records of one name are reported once, with their count.
 // The archive must be open.
 ExtractResult ExtractArchive(ResourceArchive& archive, const ExtractOptions& options);
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "core/archive/entry_name.h"
-#include "platform/ascii.h"
+#include "platform/name_case.h"
 #include "platform/platform.h"
 
 namespace rezwriter {
@@ -145,10 +145,30 @@ platform::Error Refusal(const std::string& path) {
     return platform::LastErrorCode() != 0 ? platform::LastError(path) : platform::Error();
 }
 
-// A path as the file system compares it (Windows' own folding goes beyond
-// A-Z, which only makes a name less likely to match).
+// A path as the file system compares it.
 std::string Comparable(const std::string& path) {
-    return platform::FileNamesIgnoreCase() ? ascii::Lowered(path) : path;
+    return platform::FileNamesIgnoreCase() ? platform::FoldedFileName(path) : path;
+}
+
+// Whole-text wildcard match: "*" takes any run of characters, "?" one.
+bool GlobMatch(const std::string& pattern, const std::string& text) {
+    std::size_t p = 0, t = 0, star = std::string::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
 }
 
 // An absolute path with "/" between its parts and no "." or ".." parts, for
@@ -182,10 +202,42 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder + (separated ? "" : "\\") + name;
 }
 
+// What --exclude leaves out: a pattern matches an entry's path relative to
+// the folder, or its own name at any depth; one ending in "/" only folders.
+class ExcludeRule {
+public:
+    explicit ExcludeRule(const std::vector<std::string>& patterns) {
+        for (std::string pattern : patterns) {
+            for (char& c : pattern)
+                if (c == '\\') c = '/';
+            const bool folders = !pattern.empty() && pattern.back() == '/';
+            while (!pattern.empty() && pattern.back() == '/') pattern.pop_back();
+            while (pattern.size() > 2 && pattern.compare(0, 2, "./") == 0) pattern.erase(0, 2);
+            if (!pattern.empty()) rules_.push_back({Comparable(pattern), folders});
+        }
+    }
+    bool Excludes(const std::string& path, const std::string& name, bool folder) const {
+        const std::string comparedPath = Comparable(path), comparedName = Comparable(name);
+        for (const Rule& rule : rules_) {
+            if (rule.foldersOnly && !folder) continue;
+            if (GlobMatch(rule.pattern, comparedPath) || GlobMatch(rule.pattern, comparedName)) return true;
+        }
+        return false;
+    }
+
+private:
+    struct Rule {
+        std::string pattern;
+        bool foldersOnly;
+    };
+    std::vector<Rule> rules_;
+};
+
 class TreeWalk {
 public:
-    TreeWalk(std::vector<std::string> excluded, PackResult& result)
-        : excluded_(std::move(excluded)), result_(result) {}
+    TreeWalk(std::vector<std::string> excluded, const platform::FileIdentity& archive, const ExcludeRule& rule,
+             PackResult& result)
+        : excluded_(std::move(excluded)), archive_(archive), rule_(rule), result_(result) {}
 
     // Adds the files below `folder` (entry names starting with `prefix`);
     // returns how many entries it added.
@@ -203,12 +255,17 @@ public:
             if (entry.name == "." || entry.name == "..") continue;
             const std::string name = prefix + entry.name;
             const std::string path = Join(folder, entry.name);
-            if (std::find(excluded_.begin(), excluded_.end(), Comparable(name)) != excluded_.end()) {
+            if (rule_.Excludes(name, entry.name, entry.isFolder && !entry.isLink)) continue;
+            // By its name, or by its identity: reached through a link or
+            // another spelling of the path, it is the same file.
+            if (std::find(excluded_.begin(), excluded_.end(), Comparable(name)) != excluded_.end() ||
+                (!entry.isLink && entry.identity == archive_)) {
                 result_.skipped.push_back(name + ": the archive being written");
                 continue;
             }
             if (entry.isLink) {
-                result_.skipped.push_back(name + ": a link, not followed");
+                result_.skipped.push_back(name + ": " + (entry.notFile.empty() ? "a link" : entry.notFile) +
+                                          ", not followed");
                 continue;
             }
             if (entry.name.find('\\') != std::string::npos) {
@@ -230,7 +287,8 @@ public:
                 files_.push_back({name, path, entry.size});
                 ++added;
             } else {
-                result_.problems.push_back({name, "neither a file nor a folder", {}});
+                result_.problems.push_back(
+                    {name, entry.notFile.empty() ? "not a regular file (a device, pipe or socket)" : entry.notFile, {}});
             }
         }
         return added;
@@ -242,20 +300,22 @@ private:
     static std::string Shown(const std::string& prefix) { return prefix.empty() ? "." : prefix; }
 
     std::vector<std::string> excluded_;
+    platform::FileIdentity archive_;
+    const ExcludeRule& rule_;
     PackResult& result_;
     std::vector<FoundFile> files_;
 };
 
 // Names an unpacker could not turn into files, and names that would land on
 // the same file (or on a folder another name needs) where letter case does
-// not count, as on Windows.
+// not count, as Windows folds it over its whole code page.
 void CheckNames(const std::vector<FoundFile>& files, std::vector<PackProblem>& problems) {
     std::map<std::string, std::string> byFolded;
     std::set<std::string> foldedFolders;
     for (const FoundFile& file : files) {
         const std::string problem = EntryNameProblem(file.name);
         if (!problem.empty()) problems.push_back({file.name, problem, {}});
-        const std::string folded = ascii::Lowered(file.name);
+        const std::string folded = platform::FoldedFileName(file.name);
         const auto inserted = byFolded.emplace(IsFolderEntryName(folded) ? folded.substr(0, folded.size() - 1) : folded,
                                                file.name);
         if (!inserted.second)
@@ -265,7 +325,7 @@ void CheckNames(const std::vector<FoundFile>& files, std::vector<PackProblem>& p
             foldedFolders.insert(folded.substr(0, slash));
     }
     for (const FoundFile& file : files) {
-        if (!IsFolderEntryName(file.name) && foldedFolders.count(ascii::Lowered(file.name)))
+        if (!IsFolderEntryName(file.name) && foldedFolders.count(platform::FoldedFileName(file.name)))
             problems.push_back({file.name, "a file where another name needs a folder of that name", {}});
     }
 }
@@ -278,6 +338,10 @@ bool ReadWholeFile(const FoundFile& file, Bytes& data, PackProblem& problem) {
     platform::SetLastErrorCode(0);
     if (!in.Open(file.path.c_str(), true)) {
         problem.error = Refusal(file.path);
+        // Deleted after the tree was listed.
+        if (!problem.error.Failed() || problem.error.code == 2 || problem.error.code == 3) {
+            if (platform::PathKind(file.path.c_str()) == platform::PathType::Missing) problem.reason = "no longer exists";
+        }
         return false;
     }
     const std::uint64_t size = in.Size();
@@ -304,7 +368,8 @@ bool ReadWholeFile(const FoundFile& file, Bytes& data, PackProblem& problem) {
 }  // namespace
 
 PackResult PackFolder(const std::string& folderGiven, const std::string& archivePath, Method method,
-                      const std::function<void(const ArchiveProgress&)>& progress) {
+                      const std::function<void(const ArchiveProgress&)>& progress,
+                      const std::vector<std::string>& exclude) {
     PackResult result;
     // Without closing separators, which the paths below would double; a
     // root ("/", "C:\\") keeps its own.
@@ -324,7 +389,10 @@ PackResult PackFolder(const std::string& folderGiven, const std::string& archive
         result.problems.push_back({folder, "no such folder", {}});
         return result;
     }
-    TreeWalk walk(excluded, result);
+    platform::FileIdentity archive;
+    platform::IdentifyFile(archivePath.c_str(), archive);
+    const ExcludeRule rule(exclude);
+    TreeWalk walk(excluded, archive, rule, result);
     walk.Walk(folder, std::string());
     std::vector<FoundFile>& files = walk.Files();
     std::sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
@@ -348,8 +416,7 @@ PackResult PackFolder(const std::string& folderGiven, const std::string& archive
     platform::ReplacingFile out;
     platform::SetLastErrorCode(0);
     if (!out.Open(archivePath.c_str())) {
-        const std::string temporary = archivePath + ".tmp";
-        result.problems.push_back({temporary, "cannot be created", Refusal(temporary)});
+        result.problems.push_back({archivePath, "cannot be created", Refusal(archivePath)});
         return result;
     }
     const auto fail = [&](const PackProblem& problem) {

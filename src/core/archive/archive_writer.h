@@ -83,8 +83,11 @@ void PutRecord(Bytes& frame, std::size_t recordAt, std::uint32_t dataOffset, std
 // the folder, "/" between the parts; entries stand in byte-wise name order,
 // so the same tree always gives the same bytes. A folder with nothing packed
 // below it becomes a folder entry ("name/", size 0), which unpacking
-// recreates. Symbolic links and junctions are neither followed nor packed,
-// and neither is the archive being written when it lies inside the folder.
+// recreates. Symbolic links and junctions are neither followed nor packed
+// (and named, those that lead nowhere too), and neither is the archive being
+// written when it lies inside the folder, recognised by its file identity
+// as well as by its path. A file with other hard links is packed under each
+// of its names in the tree: each is the file itself, not a way elsewhere.
 
 // Why nothing was written.
 struct PackProblem {
@@ -112,8 +115,12 @@ struct PackResult {
 // largest file and its stored form), and replaces the target only once
 // complete; on any failure the target is left as it was. The header holds
 // NONE, LZSS and RLE in slots 1-3. `progress`, when set, is called after each
-// entry.
+// entry. `exclude`: patterns (* and ?) of what is left out, quietly: each
+// matches a path relative to the folder ("/" between parts) or the name of
+// a file or folder at any depth; one ending in "/" matches folders only,
+// whose whole content is then left out.
 PackResult PackFolder(const std::string& folder, const std::string& archivePath, Method method,
-                      const std::function<void(const ArchiveProgress&)>& progress = nullptr);
+                      const std::function<void(const ArchiveProgress&)>& progress = nullptr,
+                      const std::vector<std::string>& exclude = {});
 
 }  // namespace rezwriter

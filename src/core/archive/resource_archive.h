@@ -86,6 +86,8 @@ public:
     // Bytes of the directory block; the header and it take the file's first
     // kArchiveHeaderSize + GetDirectorySize() bytes.
     std::uint32_t GetDirectorySize() const { return directorySize_; }
+    // Bytes of the archive file when it was opened.
+    std::uint64_t GetFileSize() const { return fileSize_; }
     // The index in name order: position 0 .. GetEntryCount() - 1.
     const NameIndexEntry* GetIndexEntry(std::uint32_t position) const;
 

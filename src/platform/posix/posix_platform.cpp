@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -217,6 +218,31 @@ bool RemoveFile(const char* path) {
     return false;
 }
 
+bool IdentifyFile(const char* path, FileIdentity& identity, bool* leadsElsewhere) {
+    identity = FileIdentity();
+    struct stat info;
+    if (lstat(HostPath(path).c_str(), &info) != 0) {
+        detail::SetLastErrorFromErrno(errno, HostPath(path), path);
+        return false;
+    }
+    identity.known = true;
+    identity.volume = std::uint64_t(info.st_dev);
+    identity.index = std::uint64_t(info.st_ino);
+    identity.links = std::uint32_t(info.st_nlink);
+    if (leadsElsewhere) *leadsElsewhere = S_ISLNK(info.st_mode);
+    return true;
+}
+
+std::size_t LongestPath() { return PATH_MAX - 1; }
+
+std::string FullPath(const char* path) {
+    const std::string host = HostPath(path);
+    std::string here;
+    if (!host.empty() && host[0] == '/') return host;
+    if (!QueryCurrentFolder(here)) return host;
+    return here + (here.empty() || here.back() != '/' ? "/" : "") + host;
+}
+
 PathType PathKind(const char* path) {
     struct stat info;
     if (lstat(HostPath(path).c_str(), &info) != 0)
@@ -329,13 +355,24 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
         // as neither a folder nor a file.
         struct stat info;
         std::string child = hostFolder + "/" + item->d_name;
-        if (stat(child.c_str(), &info) == 0) {
+        const bool reached = stat(child.c_str(), &info) == 0;
+        const int unreached = reached ? 0 : errno;
+        if (reached) {
             entry.isFolder = S_ISDIR(info.st_mode);
             entry.isFile = S_ISREG(info.st_mode);
             if (entry.isFile && info.st_size > 0) entry.size = std::uint64_t(info.st_size);
+            entry.identity.known = true;
+            entry.identity.volume = std::uint64_t(info.st_dev);
+            entry.identity.index = std::uint64_t(info.st_ino);
+            entry.identity.links = std::uint32_t(info.st_nlink);
         }
         struct stat own;
         entry.isLink = lstat(child.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+        if (!reached && entry.isLink) {
+            entry.notFile = unreached == ELOOP ? "a link that leads in a circle" : "a link that leads nowhere";
+        } else if (!entry.isFolder && !entry.isFile) {
+            entry.notFile = "not a regular file (a device, pipe or socket)";
+        }
         any = true;
         visit(entry);
     }

@@ -30,26 +30,27 @@ void ReplacingFile::Discard() {
     ::unlink(Host(temporary_, hostPaths_).c_str());
 }
 
-bool ReplacingFile::Open(const char* path, TemporaryName naming) {
+bool ReplacingFile::Open(const char* path, TemporaryName) {
     Discard();
     if (!path) return false;
     target_ = path;
+    const std::size_t length = Host(target_, hostPaths_).size();
     int fd = -1;
     int error = 0;
-    // O_EXCL: always a new file, never one that was there or a link someone
-    // put there.
+    // O_EXCL under a fresh name: always a new file, never one that was there
+    // or a link someone put there; another name while one is taken.
     for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        if (naming == TemporaryName::Fixed) {
-            temporary_ = target_ + ".tmp";
-            ::unlink(Host(temporary_, hostPaths_).c_str());  // what an earlier run left
-        } else {
-            temporary_ = target_ + ".~" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        temporary_ = detail::TemporaryPathFor(target_, length, LongestPath(), std::uint64_t(getpid()) << 32);
+        if (detail::InjectedCreateFailure()) {
+            fd = -1;
+            error = EACCES;
+            break;
         }
         do {
-            fd = ::open(Host(temporary_, hostPaths_).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            fd = ::open(Host(temporary_, hostPaths_).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         } while (fd < 0 && errno == EINTR);
         error = fd < 0 ? errno : 0;
-        if (fd < 0 && (naming == TemporaryName::Fixed || error != EEXIST)) break;
+        if (fd < 0 && error != EEXIST) break;
     }
     if (fd < 0) {
         detail::SetLastErrorFromErrno(error, Host(temporary_, hostPaths_), path);

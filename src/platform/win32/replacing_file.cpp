@@ -23,21 +23,21 @@ void ReplacingFile::Discard() {
     SetLastError(error);
 }
 
-bool ReplacingFile::Open(const char* path, TemporaryName naming) {
+bool ReplacingFile::Open(const char* path, TemporaryName) {
     Discard();
     if (!path) return false;
     target_ = path;
+    const std::size_t length = FullPath(path).size();
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (naming == TemporaryName::Fixed) {
-        // CREATE_ALWAYS: whatever an earlier run left under that name is
-        // replaced, not appended to.
-        temporary_ = target_ + ".tmp";
-        file = CreateFileA(temporary_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    // CREATE_NEW opens nothing that exists.
-    for (unsigned attempt = 0; naming == TemporaryName::Fresh && attempt < 100; ++attempt) {
-        temporary_ = target_ + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+    // CREATE_NEW under a fresh name opens nothing that exists, a link left
+    // there included; another name while one is taken.
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temporary_ = detail::TemporaryPathFor(target_, length, LongestPath(),
+                                              std::uint64_t(GetCurrentProcessId()) << 32);
+        if (detail::InjectedCreateFailure()) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            break;
+        }
         file = CreateFileA(temporary_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         const DWORD error = GetLastError();
@@ -77,14 +77,29 @@ bool ReplacingFile::Commit(bool replace) {
         ok = false;
         error = GetLastError();
     }
-    // Without MOVEFILE_REPLACE_EXISTING the move fails on any name that is
-    // there; with it, a link at the target is itself replaced.
-    if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(),
-                           (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
+    // Not replacing: the name is first claimed with CREATE_NEW, which fails
+    // on anything there, a link that leads nowhere included (a move without
+    // MOVEFILE_REPLACE_EXISTING goes over one under Wine, which does not see
+    // it); the move then replaces only that claim. Replacing, a link at the
+    // target is itself replaced, never written through.
+    bool claimed = false;
+    if (ok && !replace) {
+        HANDLE claim = CreateFileA(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr);
+        if (claim == INVALID_HANDLE_VALUE) {
+            ok = false;
+            error = GetLastError();
+        } else {
+            CloseHandle(claim);
+            claimed = true;
+        }
+    }
+    if (ok && !MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
         error = GetLastError();
-        if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
+        if (claimed) DeleteFileA(target_.c_str());
     }
+    if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
     if (!ok) {
         DeleteFileA(temporary_.c_str());
         SetLastError(error);

@@ -1,4 +1,5 @@
 // The platform layer on Windows: the real ANSI Win32 calls.
+#include "platform/name_case.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "platform/common.h"
@@ -195,7 +196,119 @@ PathType PathKind(const char* path) {
     return attributes & FILE_ATTRIBUTE_DEVICE ? PathType::Other : PathType::File;
 }
 
+std::size_t LongestPath() { return MAX_PATH - 1; }
+
+std::string FullPath(const char* path) {
+    const DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::vector<char> buffer(needed + 1, '\0');
+    const DWORD got = GetFullPathNameA(path, DWORD(buffer.size()), buffer.data(), nullptr);
+    if (got == 0 || got >= buffer.size()) return path;
+    return std::string(buffer.data(), got);
+}
+
+namespace {
+// Letter case as Windows folds it, for comparing two spellings of a path.
+bool SamePath(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && FoldedFileName(a) == FoldedFileName(b);
+}
+
+// The path the system reached through an opened handle, without the "\\?\"
+// that GetFinalPathNameByHandleA puts before it.
+std::string FinalPath(HANDLE file) {
+    std::vector<char> buffer(MAX_PATH + 8, '\0');
+    DWORD got = GetFinalPathNameByHandleA(file, buffer.data(), DWORD(buffer.size()), FILE_NAME_NORMALIZED);
+    if (got >= buffer.size()) {
+        buffer.assign(got + 1, '\0');
+        got = GetFinalPathNameByHandleA(file, buffer.data(), DWORD(buffer.size()), FILE_NAME_NORMALIZED);
+    }
+    if (got == 0 || got >= buffer.size()) return std::string();
+    std::string path(buffer.data(), got);
+    if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
+    if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+    return path;
+}
+
+// The final path of the folder that holds `path` (through whatever links
+// lead to it); empty when it cannot be opened.
+std::string FolderFinalPath(const std::string& path) {
+    const std::string full = FullPath(path.c_str());
+    const std::size_t cut = full.find_last_of("\\/");
+    if (cut == std::string::npos) return std::string();
+    const std::string folder = full.substr(0, cut == 2 ? 3 : cut);  // "C:\" keeps its backslash
+    HANDLE handle = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::string();
+    std::string final = FinalPath(handle);
+    CloseHandle(handle);
+    while (!final.empty() && (final.back() == '\\' || final.back() == '/')) final.pop_back();
+    return final;
+}
+
+std::string LastPart(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Opens what `path` names without following it, and tells what it is.
+// `type` receives GetFileType's answer (a FIFO is FILE_TYPE_PIPE).
+// `folderFinal`: the final path of the folder that holds it, when known.
+bool Examine(const char* path, FileIdentity& identity, bool& elsewhere, DWORD& type,
+             const std::string* folderFinal = nullptr) {
+    identity = FileIdentity();
+    elsewhere = false;
+    HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        detail::NoteFailure(path);
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    type = GetFileType(file);
+    if (GetFileInformationByHandle(file, &info)) {
+        identity.known = true;
+        identity.volume = info.dwVolumeSerialNumber;
+        identity.index = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        identity.links = info.nNumberOfLinks;
+        elsewhere = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    }
+    // Wine marks only links to folders as reparse points; a link to a file
+    // shows where its handle leads. The handle's path is compared with the
+    // name below its folder's own final path, so that a link on the way to
+    // the folder (a Documents folder Wine links elsewhere) counts for
+    // nothing; a short 8.3 spelling leads to its long name, which is no link.
+    const std::string final = FinalPath(file);
+    CloseHandle(file);
+    if (!elsewhere && !final.empty()) {
+        const std::string folder = folderFinal ? *folderFinal : FolderFinalPath(path);
+        if (!folder.empty() && !SamePath(final, folder + "\\" + LastPart(path))) {
+            const std::string full = FullPath(path);
+            char longName[MAX_PATH * 2];
+            const DWORD got = GetLongPathNameA(full.c_str(), longName, sizeof longName);
+            elsewhere = got == 0 || got >= sizeof longName ||
+                        !SamePath(final, folder + "\\" + LastPart(std::string(longName, got)));
+        }
+    }
+    return true;
+}
+}  // namespace
+
+bool IdentifyFile(const char* path, FileIdentity& identity, bool* leadsElsewhere) {
+    bool elsewhere = false;
+    DWORD type = 0;
+    if (!Examine(path, identity, elsewhere, type)) return false;
+    if (leadsElsewhere) *leadsElsewhere = elsewhere;
+    return true;
+}
+
 bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&)>& visit) {
+    std::string folder = pattern ? pattern : "";
+    const std::size_t cut = folder.find_last_of("\\/");
+    folder = cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
+    std::string folderFinal;  // of the folder listed, found with its first file
+    bool folderKnown = false;
     WIN32_FIND_DATAA data;
     ZeroMemory(&data, sizeof data);
     HANDLE find = FindFirstFileA(pattern, &data);
@@ -210,6 +323,23 @@ bool FindEntries(const char* pattern, const std::function<void(const FoundEntry&
         entry.isFile = (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
         entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if (entry.isFile) entry.size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        if (entry.isFile && !entry.isLink) {
+            // Under Wine a FIFO, a socket or a link to a file is listed as
+            // a plain file: the name opened tells.
+            const std::string path = folder + entry.name;
+            if (!folderKnown) {
+                folderFinal = FolderFinalPath(path);
+                folderKnown = true;
+            }
+            bool elsewhere = false;
+            DWORD type = FILE_TYPE_UNKNOWN;
+            if (!Examine(path.c_str(), entry.identity, elsewhere, type, &folderFinal) || type != FILE_TYPE_DISK) {
+                entry.isFile = false;
+                entry.size = 0;
+                entry.notFile = "not a regular file (a device, pipe or socket)";
+            }
+            entry.isLink = elsewhere;
+        }
         visit(entry);
     } while (FindNextFileA(find, &data));
     FindClose(find);

@@ -547,14 +547,14 @@ TEST(SettingsText, DecodingAnyValueStaysInsideTheField) {
 TEST_F(SettingsFile, ASaveThatCannotReplaceTheFileIsReportedOnceAndKeepsIt) {
     const std::string old = "[Basic]\r\nGameType=0\r\n";
     WriteBytes(UserFile("Servolt.ini"), old);
-    ASSERT_TRUE(platform::CreateFolder(UserFile("Servolt.ini.tmp").c_str()));
+    // The new file cannot be made, as in a folder that may not be written.
+    platform::FailTemporaryFileForTests(1);
     settings_->WriteSettings(context_);
+    platform::FailTemporaryFileForTests(0);
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].text.rfind("WriteSettingsString failed with error ", 0), 0u) << notices_[0].text;
     EXPECT_EQ(ReadBytes(UserFile("Servolt.ini")), old);
 
-    platform::RemoveFile(UserFile("Servolt.ini.tmp").c_str());
-    rmdir(platform::HostPath(UserFile("Servolt.ini.tmp").c_str()).c_str());
     notices_.clear();
     settings_->WriteSettings(context_);
     EXPECT_TRUE(notices_.empty());
