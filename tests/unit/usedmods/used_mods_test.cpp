@@ -76,10 +76,11 @@ TEST_F(UsedMods, NoModInUseEmptiesAnExistingFileAndMakesNone) {
 TEST_F(UsedMods, EmptyingAFileThatCannotBeWrittenIsReported) {
     WriteBytes(UsedModsPath(), "previous");
     settings_->ModuleUseList[0] = '\0';
-    // The file is replaced through a temporary beside it, which a folder of
-    // that name keeps from being made.
-    ASSERT_TRUE(platform::CreateFolder((UsedModsPath() + ".tmp").c_str()));
+    // The file is replaced through a temporary beside it, which cannot be
+    // made, as in a folder that may not be written.
+    platform::FailTemporaryFileForTests(1);
     EXPECT_FALSE(WriteUsedMods());
+    platform::FailTemporaryFileForTests(0);
     EXPECT_EQ(ReadBytes(UsedModsPath()), "previous");
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].text, "Could not open file: " + UsedModsPath());
