@@ -17,6 +17,7 @@ namespace CLI {
 class App;
 }
 class ServerSettings;
+struct Finding;
 
 class CommandSet {
 public:
@@ -25,8 +26,10 @@ public:
     CLI::App& App() { return app_; }
 
     // The options that name one server's files, shared by every command
-    // that works on them; each command adds those it takes.
-    enum PlaceOption : unsigned { kIni = 1, kPrefix = 2, kGame = 4, kOut = 8 };
+    // that works on them; each command adds those it takes. With kPrefix
+    // come --instance, --instances and --cfg; kHistory (--keep-history) is
+    // for the commands that replace a configuration.
+    enum PlaceOption : unsigned { kIni = 1, kPrefix = 2, kGame = 4, kOut = 8, kHistory = 16 };
     CliPlaces& Places() { return places_; }
     void AddPlaceOptions(CLI::App* command, unsigned options);
 
@@ -35,11 +38,12 @@ public:
     void Add(CLI::App* command, std::function<int()> run);
 
     // The chosen command's exit code; kExitFailed when none was chosen.
-    int RunChosen() const;
+    int RunChosen();
 
 private:
     CLI::App& app_;
     CliPlaces places_;
+    std::vector<CLI::App*> placeCommands_;  // those that take --instance
     std::vector<std::pair<CLI::App*, std::function<int()>>> commands_;
 };
 
@@ -58,6 +62,11 @@ int PrintNotice(const Notice& notice);
 // settings file must exist when named).
 bool OpenServer(const CliPlaces& options, bool iniIsRead, ServerContext& context);
 
+// Keeps the files a save of the context's server is about to replace in its
+// history (as many entries as --keep-history says), saying so when that
+// fails; the save goes on either way.
+void KeepConfigurationHistory(const ServerContext& context, const std::string& reason);
+
 // The record as the window would load it: defaults, then the settings file,
 // saying so when there is no settings file.
 std::unique_ptr<ServerSettings> LoadSettings(const ServerContext& context, bool sayWhenMissing = true);
@@ -72,8 +81,19 @@ void AddCheckCommand(CommandSet& commands);
 void AddListCommands(CommandSet& commands);  // maps, mods
 void AddRunCommand(CommandSet& commands);
 void AddRezCommand(CommandSet& commands);
+void AddInstanceCommand(CommandSet& commands);
+void AddPathsCommand(CommandSet& commands);
+void AddHistoryCommand(CommandSet& commands);
 
 // What `write` does, for `run` too: server.cfg and usedmods.cfg from the
 // settings file into the user folder (`userFolder`: made first, as the window
 // makes it) or, with `toStdout`, server.cfg on standard output. The exit code.
+// The files it replaces are kept in the history first.
 int WriteConfiguration(const ServerContext& context, bool userFolder, bool toStdout);
+
+// What `check` finds beyond the configuration itself: another instance of
+// the same user folder whose mods in use differ (usedmods.cfg has one place
+// per folder), and a server program that is no Windows program, or a 32-bit
+// one this host's Wine cannot start.
+void AppendInstanceFindings(const CliPlaces& options, const ServerSettings& settings, std::vector<Finding>& findings);
+void AppendProgramFindings(const ServerPlaces& places, std::vector<Finding>& findings);

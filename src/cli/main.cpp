@@ -33,6 +33,9 @@ int Run(int argc, char** argv) {
     AddListCommands(commands);
     AddRunCommand(commands);
     AddRezCommand(commands);
+    AddInstanceCommand(commands);
+    AddPathsCommand(commands);
+    AddHistoryCommand(commands);
 
     try {
         app.parse(argc, argv);

@@ -141,7 +141,7 @@ namespace {
 bool PrepareLaunch(const std::string& winePrefix, const RunOptions& options, const ServerLaunchPaths& paths,
                    PreparedRun& launch) {
     launch.start.folder = paths.folder;
-    launch.start.arguments = {"+exec", "server.cfg"};
+    launch.start.arguments = {"+exec", options.consoleScript};
     launch.start.arguments.insert(launch.start.arguments.end(), options.serverArguments.begin(),
                                   options.serverArguments.end());
     launch.name = kServerProgramName;
@@ -287,7 +287,7 @@ int RunServer(PreparedRun& run, const ServerContext& context, const RunOptions& 
 void AddRunCommand(CommandSet& commands) {
     const auto options = MakeOptions<RunOptions>();
     CLI::App* run = AddRunSubcommand(commands.App(), *options);
-    commands.AddPlaceOptions(run, CommandSet::kIni | CommandSet::kGame | CommandSet::kPrefix);
+    commands.AddPlaceOptions(run, CommandSet::kIni | CommandSet::kGame | CommandSet::kPrefix | CommandSet::kHistory);
     const CliPlaces& places = commands.Places();
     commands.Add(run, [options, &places] {
         // Refused before anything is written or started, and before the user
@@ -297,6 +297,8 @@ void AddRunCommand(CommandSet& commands) {
             Say(error);
             return kExitFailed;
         }
+        options->instance = places.chosen.name;
+        options->consoleScript = ConsoleScriptOf(places);
         PreparedRun prepared;
         if (!PrepareRun(GameFolderOf(places), WinePrefixOf(places), *options, PrintNotice, prepared)) {
             return kExitFailed;

@@ -17,6 +17,7 @@ int WriteConfiguration(const ServerContext& context, bool userFolder, bool toStd
         return 0;
     }
     if (userFolder) CreateUserFolders(context.places.userFolder);  // as the window does when it starts
+    KeepConfigurationHistory(context, "write");
     return WriteServerFiles(*settings, context).serverConfigWritten ? 0 : kExitFailed;
 }
 
@@ -27,7 +28,7 @@ void AddWriteCommand(CommandSet& commands) {
     const auto options = MakeOptions<Options>();
     CLI::App* write =
         commands.App().add_subcommand("write", "write server.cfg and moddir/usedmods.cfg from the settings");
-    commands.AddPlaceOptions(write, CommandSet::kIni | CommandSet::kOut);
+    commands.AddPlaceOptions(write, CommandSet::kIni | CommandSet::kOut | CommandSet::kHistory);
     write->add_flag("--stdout", options->toStdout, "print server.cfg instead of writing anything");
     commands.AddPlaceOptions(write, CommandSet::kPrefix);
     const CliPlaces& places = commands.Places();
