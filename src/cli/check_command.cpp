@@ -11,9 +11,11 @@
 
 namespace {
 
-int RunCheck(const ServerContext& context, bool json) {
+int RunCheck(const CliPlaces& options, const ServerContext& context, bool json) {
     const auto settings = LoadSettings(context);
-    const std::vector<Finding> findings = CheckConfiguration(*settings, context.places);
+    std::vector<Finding> findings = CheckConfiguration(*settings, context.places);
+    AppendInstanceFindings(options, *settings, findings);
+    AppendProgramFindings(context.places, findings);
     if (json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const Finding& finding : findings) {
@@ -43,6 +45,6 @@ void AddCheckCommand(CommandSet& commands) {
     commands.Add(check, [json, &places] {
         ServerContext context;
         if (!OpenServer(places, true, context) || !GameFolderExists(context)) return kExitFailed;
-        return RunCheck(context, *json);
+        return RunCheck(places, context, *json);
     });
 }

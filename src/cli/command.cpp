@@ -3,9 +3,12 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <ctime>
 #include <iostream>
 
 #include "cli/cli_output.h"
+#include "core/history/config_history.h"
 #include "core/settings/server_settings.h"
 #include "platform/platform.h"
 
@@ -26,17 +29,57 @@ void CommandSet::AddPlaceOptions(CLI::App* command, unsigned options) {
         command->add_option("--prefix", places_.prefix,
                             "Wine prefix whose user folder the server reads (default: $WINEPREFIX)")
             ->option_text("DIR");
+        command->add_option("--cfg", places_.cfg, "console script the server is started with (default: server.cfg)")
+            ->option_text("NAME.cfg");
+        command->add_option("--instance", places_.instance, "the server of instances.ini to work on (default: default)")
+            ->envname("SERVOLT_INSTANCE")
+            ->option_text("NAME");
+        command->add_option("--instances", places_.instances,
+                            "the instances file (default: instances.ini of the utility's configuration folder)")
+            ->option_text("FILE");
+        placeCommands_.push_back(command);
+    }
+    if (options & kHistory) {
+        command->add_option("--keep-history", places_.keepHistory,
+                            "entries of the configuration history to keep (default: 50)")
+            ->check(CLI::Range(1u, 100000u))
+            ->option_text("N");
     }
 }
 
 void CommandSet::Add(CLI::App* command, std::function<int()> run) {
-    ApplyCommandHelp(command);
+    // A group of subcommands (rez, rotation, instance...) is never run
+    // itself, but its help ends as every command's does.
+    for (CLI::App* group = command->get_parent(); group != nullptr && group->get_parent() != nullptr;
+         group = group->get_parent()) {
+        ApplyCommandHelp(group);
+    }
+    // ...and so do the subcommands a command runs itself (rotation add,
+    // mods use...).
+    std::vector<CLI::App*> pending{command};
+    while (!pending.empty()) {
+        CLI::App* next = pending.back();
+        pending.pop_back();
+        ApplyCommandHelp(next);
+        for (CLI::App* sub : next->get_subcommands([](const CLI::App*) { return true; })) pending.push_back(sub);
+    }
     commands_.emplace_back(command, std::move(run));
 }
 
-int CommandSet::RunChosen() const {
+int CommandSet::RunChosen() {
     for (const auto& command : commands_) {
-        if (command.first->parsed()) return command.second();
+        if (!command.first->parsed()) continue;
+        // The instance is looked up once, for whichever command names it.
+        for (CLI::App* place = command.first; place != nullptr; place = place->get_parent()) {
+            if (std::find(placeCommands_.begin(), placeCommands_.end(), place) == placeCommands_.end()) continue;
+            std::string error;
+            if (!ChooseInstance(places_, error)) {
+                Say(error);
+                return kExitFailed;
+            }
+            break;
+        }
+        return command.second();
     }
     return kExitFailed;
 }
@@ -61,7 +104,21 @@ int PrintNotice(const Notice& notice) {
     return 1;  // IDOK
 }
 
+namespace {
+unsigned g_keepHistory = 50;  // one command runs per process
+}
+
+void KeepConfigurationHistory(const ServerContext& context, const std::string& reason) {
+    const HistoryResult kept = KeepHistory(context.places, reason, std::time(nullptr), g_keepHistory);
+    if (kept.Failed()) {
+        Say("the configuration being replaced could not be kept in the history (" +
+            (kept.error.path.empty() ? std::string() : ShownPath(kept.error.path) + ": ") + kept.error.text +
+            "); saving without it");
+    }
+}
+
 bool OpenServer(const CliPlaces& options, bool iniIsRead, ServerContext& context) {
+    g_keepHistory = options.keepHistory;
     context.notices = PrintNotice;
     std::string error;
     if (!BuildPlaces(options, iniIsRead, context.places, error)) {

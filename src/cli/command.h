@@ -18,6 +18,7 @@ class App;
 class Error;
 }
 class ServerSettings;
+struct Finding;
 
 class CommandSet {
 public:
@@ -26,8 +27,10 @@ public:
     CLI::App& App() { return app_; }
 
     // The options that name one server's files, shared by every command
-    // that works on them; each command adds those it takes.
-    enum PlaceOption : unsigned { kIni = 1, kPrefix = 2, kGame = 4, kOut = 8 };
+    // that works on them; each command adds those it takes. With kPrefix
+    // come --instance, --instances and --cfg; kHistory (--keep-history) is
+    // for the commands that replace a configuration.
+    enum PlaceOption : unsigned { kIni = 1, kPrefix = 2, kGame = 4, kOut = 8, kHistory = 16 };
     CliPlaces& Places() { return places_; }
     void AddPlaceOptions(CLI::App* command, unsigned options);
 
@@ -37,11 +40,12 @@ public:
     void Add(CLI::App* command, std::function<int()> run);
 
     // The chosen command's exit code; kExitFailed when none was chosen.
-    int RunChosen() const;
+    int RunChosen();
 
 private:
     CLI::App& app_;
     CliPlaces places_;
+    std::vector<CLI::App*> placeCommands_;  // those that take --instance
     std::vector<std::pair<CLI::App*, std::function<int()>>> commands_;
 };
 
@@ -63,6 +67,10 @@ bool OpenServer(const CliPlaces& options, bool iniIsRead, ServerContext& context
 // Whether the context's game folder is a folder; says why not. Listing a
 // folder that is not there would only ever give an empty answer.
 bool GameFolderExists(const ServerContext& context);
+// Keeps the files a save of the context's server is about to replace in its
+// history (as many entries as --keep-history says), saying so when that
+// fails; the save goes on either way.
+void KeepConfigurationHistory(const ServerContext& context, const std::string& reason);
 
 // The record as the window would load it: defaults, then the settings file,
 // saying so when there is no settings file.
@@ -102,11 +110,23 @@ public:
     virtual int Run(const ServerContext& context) const = 0;
 };
 std::shared_ptr<const ModsEditing> AddModsEditing(CommandSet& commands, CLI::App* mods);
+
+void AddInstanceCommand(CommandSet& commands);
+void AddPathsCommand(CommandSet& commands);
+void AddHistoryCommand(CommandSet& commands);
 void AddHelpCommand(CommandSet& commands);  // help [COMMAND]; added last
 
 // What `write` does, for `run` too: server.cfg and usedmods.cfg from the
 // settings file into the user folder (`userFolder`: made first, as the window
 // makes it) or, with `toStdout`, server.cfg on standard output. With no
 // settings file, files that the defaults would replace and that are not the
-// defaults' own are left alone and the exit code is 2, unless `force`.
+// defaults' own are left alone and the exit code is 2, unless `force`. The
+// files it replaces are kept in the history first.
 int WriteConfiguration(const ServerContext& context, bool userFolder, bool toStdout, bool force = false);
+
+// What `check` finds beyond the configuration itself: another instance of
+// the same user folder whose mods in use differ (usedmods.cfg has one place
+// per folder), and a server program that is no Windows program, or a 32-bit
+// one this host's Wine cannot start.
+void AppendInstanceFindings(const CliPlaces& options, const ServerSettings& settings, std::vector<Finding>& findings);
+void AppendProgramFindings(const ServerPlaces& places, std::vector<Finding>& findings);

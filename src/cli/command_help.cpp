@@ -57,6 +57,24 @@ const CommandHelp kCommandHelp[] = {
      "0 stopped by the operator, or ended cleanly with --restart on-failure; the server's own exit code with "
      "--restart never; 1 a crash loop; 2 nothing started",
      "servolt-cli run --game /srv/vantrel/game --log /var/log/vantrel/server.log"},
+    {"instance", "0 done; 2 not done (see the subcommand)", "servolt-cli instance list --json"},
+    {"instance add",
+     "0 added (a warning when another instance of its user folder has other mods in use); 2 not added (a bad "
+     "name, a name in use, or a settings file or console script another instance of its user folder has)",
+     "servolt-cli instance add match --game /srv/vantrel/game --prefix /srv/vantrel/wine-match"},
+    {"instance list", "0 listed; 2 the instances file could not be read", "servolt-cli instance list --json"},
+    {"instance remove", "0 removed (no file is touched); 2 no such instance, or the instances file not written",
+     "servolt-cli instance remove test"},
+    {"paths", "0 shown; 2 no such instance, or the places refused", "servolt-cli paths --instance match --json"},
+    {"history", "0 done; 2 not done (see the subcommand)", "servolt-cli history list --instance match"},
+    {"history list", "0 listed (none is an empty list); 2 the history could not be read",
+     "servolt-cli history list --json"},
+    {"history diff", "0 shown; 2 no such entry, or the history could not be read",
+     "servolt-cli history diff 0007"},
+    {"history restore",
+     "0 restored and written; 2 not restored (no such entry, or a file could not be written; what was there is "
+     "kept in the history first)",
+     "servolt-cli history restore 0007 --instance match"},
     {"status", "0 every instance shown runs; 3 one does not; 2 not known (an error reading its status)",
      "servolt-cli status --json"},
     {"logs", "0 shown (with -f: until stopped); 2 no log to show", "servolt-cli logs default -n 200 -f"},
@@ -265,10 +283,17 @@ std::string HelpName(const CLI::App* command) {
 void ApplyCommandHelp(CLI::App* command) {
     const std::string path = PathOf(command);
     ApplyPlaceholders(command, path);
-    for (const CommandHelp& row : kCommandHelp) {
-        if (path == row.path) {
-            command->footer(std::string("\nExit codes: ") + row.exitCodes + ".\n\nExample:\n  " + row.example);
+    // A subcommand without a row of its own (rotation add, mods use...)
+    // says what its group says.
+    for (std::string group = path; !group.empty();) {
+        for (const CommandHelp& row : kCommandHelp) {
+            if (group == row.path) {
+                command->footer(std::string("\nExit codes: ") + row.exitCodes + ".\n\nExample:\n  " + row.example);
+                return;
+            }
         }
+        const std::string::size_type cut = group.rfind(' ');
+        group = cut == std::string::npos ? std::string() : group.substr(0, cut);
     }
 }
 

@@ -70,6 +70,7 @@ int RunImport(const ServerContext& context, bool defaultIni, const ImportOptions
         Say(ShownPath(ini) + ".bak: the old settings file could not be kept (" + Reason() + "); nothing was written");
         return kExitFailed;
     }
+    KeepConfigurationHistory(context, "import");
     // Each failed key has been told through the notices, once per file.
     if (!settings->WriteSettings(context).Written()) return kExitFailed;
     std::cout << "settings written to " << ShownPath(ini) << '\n';
@@ -83,7 +84,7 @@ void AddImportCommand(CommandSet& commands) {
     CLI::App* import =
         commands.App().add_subcommand("import", "read an existing server.cfg into the settings file");
     import->add_option("SERVER_CFG", options->serverCfg, "the server.cfg to read")->required()->option_text("FILE");
-    commands.AddPlaceOptions(import, CommandSet::kIni);
+    commands.AddPlaceOptions(import, CommandSet::kIni | CommandSet::kHistory);
     import->add_flag("--dry-run", options->dryRun, "print the report and write nothing");
     import->add_flag("--merge", options->merge,
                      "apply the file onto the settings file as it is, not onto the factory defaults");

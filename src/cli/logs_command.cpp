@@ -14,6 +14,7 @@
 
 #include "cli/cli_output.h"
 #include "cli/command.h"
+#include "core/instances/instances.h"
 #include "core/supervise/instance_files.h"
 #include "core/supervise/run_log.h"
 #include "core/supervise/run_status.h"

@@ -36,6 +36,9 @@ int Run(int argc, char** argv) {
     AddRunCommand(commands);
     AddStatusCommand(commands);
     AddLogsCommand(commands);
+    AddInstanceCommand(commands);
+    AddPathsCommand(commands);
+    AddHistoryCommand(commands);
     AddRezCommand(commands);
     AddHelpCommand(commands);
 

@@ -224,7 +224,7 @@ namespace {
 bool PrepareLaunch(const std::string& winePrefix, const RunOptions& options, const ServerLaunchPaths& paths,
                    PreparedRun& launch) {
     launch.start.folder = paths.folder;
-    launch.start.arguments = {"+exec", "server.cfg"};
+    launch.start.arguments = {"+exec", options.consoleScript};
     launch.start.arguments.insert(launch.start.arguments.end(), options.serverArguments.begin(),
                                   options.serverArguments.end());
     launch.name = kServerProgramName;
@@ -506,7 +506,7 @@ void AddRunCommand(CommandSet& commands) {
     CLI::App* run = AddRunSubcommand(commands.App(), *options);
     const auto force = std::make_shared<bool>(false);
     run->add_flag("--force", *force, "with no settings file, replace a server.cfg or usedmods.cfg that write did not make from the defaults");
-    commands.AddPlaceOptions(run, CommandSet::kIni | CommandSet::kGame | CommandSet::kPrefix);
+    commands.AddPlaceOptions(run, CommandSet::kIni | CommandSet::kGame | CommandSet::kPrefix | CommandSet::kHistory);
     const CliPlaces& places = commands.Places();
     commands.Add(run, [options, force, &places] {
         // Refused before anything is written or started, and before the user
@@ -516,6 +516,8 @@ void AddRunCommand(CommandSet& commands) {
             Say(error);
             return kExitFailed;
         }
+        options->instance = places.chosen.name;
+        options->consoleScript = ConsoleScriptOf(places);
         PreparedRun prepared;
         if (!PrepareRun(GameFolderOf(places), WinePrefixOf(places), *options, PrintNotice, prepared)) {
             return kExitFailed;

@@ -31,6 +31,7 @@ struct RunOptions {
     std::string log;
     double logMaxSize = 10;  // MB of 1,048,576 bytes
     std::string launcher;    // empty: wine on Linux, none on Windows
+    std::string consoleScript = "server.cfg";  // started with +exec
     std::vector<std::string> serverArguments;
 };
 

@@ -11,6 +11,7 @@
 
 #include "cli/cli_output.h"
 #include "cli/command.h"
+#include "core/instances/instances.h"
 #include "core/supervise/instance_files.h"
 #include "core/supervise/run_status.h"
 #include "platform/host.h"
@@ -24,12 +25,20 @@ constexpr int kExitNotRunning = 3;  // as `systemctl is-active` scripts expect
 struct StatusOptions {
     std::string name;
     bool json = false;
+    std::string instances;  // --instances; empty: the utility's own file
 };
 
-// The instances a supervisor has run here: one status file each. The
-// default instance always counts, run or not.
-std::vector<std::string> KnownInstances() {
-    std::vector<std::string> names{"default"};
+// The instances of instances.ini (the default one always counts, run or
+// not) and any other a supervisor has run here: one status file each.
+bool KnownInstances(const std::string& instancesFile, std::vector<std::string>& names) {
+    std::vector<Instance> instances;
+    std::string error;
+    if (!instancesFile.empty() && !ReadInstances(instancesFile, instances, error)) {
+        Say(error);
+        return false;
+    }
+    names.clear();
+    for (const Instance& instance : InstancesInUse(instances)) names.push_back(instance.name);
     const std::string runtime = platform::UtilityRuntimeFolder();
     const std::string suffix = ".status";
     platform::FindEntries((runtime + "\\*" + suffix).c_str(), [&](const platform::FoundEntry& entry) {
@@ -41,8 +50,8 @@ std::vector<std::string> KnownInstances() {
             names.push_back(name);
     });
     std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    return names;
+    names.erase(std::unique(names.begin(), names.end(), SameInstanceName), names.end());
+    return true;
 }
 
 InstanceReport ReportOn(const std::string& name) {
@@ -91,7 +100,11 @@ int RunStatusCommand(const StatusOptions& options) {
         Say("\"" + ShownName(options.name) + "\" is not an instance name (letters, digits, - and _)");
         return kExitFailed;
     }
-    const std::vector<std::string> names = options.name.empty() ? KnownInstances() : std::vector<std::string>{options.name};
+    std::vector<std::string> names{options.name};
+    if (options.name.empty() &&
+        !KnownInstances(options.instances.empty() ? DefaultInstancesPath() : options.instances, names)) {
+        return kExitFailed;
+    }
     bool all = true;
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const std::string& name : names) {
@@ -112,7 +125,10 @@ void AddStatusCommand(CommandSet& commands) {
     CLI::App* status = commands.App().add_subcommand(
         "status", "whether each instance's server is supervised by a running servolt-cli run (exit 0: all run; 3: "
                   "one does not)");
-    status->add_option("NAME", options->name, "the instance (default: every instance run here)");
+    status->add_option("NAME", options->name, "the instance (default: every instance of instances.ini and every one run here)");
+    status->add_option("--instances", options->instances,
+                       "the instances file (default: instances.ini of the utility's configuration folder)")
+        ->option_text("FILE");
     status->add_flag("--json", options->json, "print one JSON object, by instance");
     commands.Add(status, [options] { return RunStatusCommand(*options); });
 }

@@ -69,6 +69,7 @@ int WriteConfiguration(const ServerContext& context, bool userFolder, bool toStd
         return kExitFailed;
     }
     if (userFolder) CreateUserFolders(context.places.userFolder);  // as the window does when it starts
+    KeepConfigurationHistory(context, "write");
     return WriteServerFiles(*settings, context).serverConfigWritten ? 0 : kExitFailed;
 }
 
@@ -80,7 +81,7 @@ void AddWriteCommand(CommandSet& commands) {
     const auto options = MakeOptions<Options>();
     CLI::App* write =
         commands.App().add_subcommand("write", "write server.cfg and moddir/usedmods.cfg from the settings");
-    commands.AddPlaceOptions(write, CommandSet::kIni | CommandSet::kOut);
+    commands.AddPlaceOptions(write, CommandSet::kIni | CommandSet::kOut | CommandSet::kHistory);
     write->add_flag("--stdout", options->toStdout, "print server.cfg instead of writing anything");
     write->add_flag("--force", options->force,
                     "with no settings file, replace a server.cfg or usedmods.cfg that write did not make from the defaults");

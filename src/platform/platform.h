@@ -150,6 +150,10 @@ bool WriteNewFile(const char* path, const void* data, std::size_t size, bool rep
 bool ReadFileContents(const char* path, std::string& data);
 // DeleteFileA.
 bool RemoveFile(const char* path);
+// RemoveDirectoryA: an empty folder only.
+bool RemoveFolder(const char* path);
+// MoveFileA of a folder: renames it, failing when anything is at `to`.
+bool RenameFolder(const char* from, const char* to);
 // The host's name for a path of this interface: the path itself on Windows;
 // on the POSIX stand-in backslashes become slashes and a path starting with
 // one backslash is placed under the stand-in's drive root.

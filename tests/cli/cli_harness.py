@@ -88,6 +88,16 @@ class ProcessTest(unittest.TestCase):
         return self.path("game")
 
 
+def pe_header(machine=0x8664):
+    """The first bytes of a Windows program for that machine (0x8664: x64,
+    0x14C: i386): enough for a stand-in server that check takes as one."""
+    header = bytearray(256)
+    header[0:2] = b"MZ"
+    header[0x3C:0x40] = (0x80).to_bytes(4, "little")
+    header[0x80:0x86] = b"PE\0\0" + machine.to_bytes(2, "little")
+    return bytes(header)
+
+
 def main(extra_options=None):
     """Parses the suite's options into ProcessTest.args and runs the suite;
     `extra_options(parser)` adds a suite's own."""

@@ -13,7 +13,7 @@ import random
 import unittest
 
 import cli_harness as harness
-from cli_harness import ProcessTest
+from cli_harness import ProcessTest, pe_header
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN = os.path.join(HERE, "..", "unit", "servercfg", "golden")
@@ -235,7 +235,7 @@ class Cli(ProcessTest):
 
     def test_check_exit_codes(self):
         game = self.make_game(["alpha"])
-        self.write_file("game/vantrel_server.exe", b"")
+        self.write_file("game/vantrel_server.exe", pe_header())
         os.makedirs(os.path.join(self.root, "out"))
         ini = self.write_ini("s.ini", {"Maps": {"MapName": "maps/dm/alpha", "MapRotationList": "dm/alpha 0 "}})
         code, out, err = self.run_cli("check", "--ini", ini, "--game", game, "--out", self.path("out"))

@@ -13,7 +13,7 @@ import re
 import shutil
 
 import cli_harness as harness
-from cli_harness import ProcessTest
+from cli_harness import ProcessTest, pe_header
 
 HAND_WRITTEN = b"// my server\r\nset sv_hostname \"Mine\"\r\nset sv_maxclients 24\r\n"
 OLD_USED_MODS = b'<use priority="2" downloadable="true">Gone</use>\r\n'
@@ -43,7 +43,7 @@ class Truth(ProcessTest):
     def game(self, server=True):
         game = self.make_game(["alpha"])
         if server:
-            self.write_file("game/vantrel_server.exe", b"")
+            self.write_file("game/vantrel_server.exe", pe_header())
         return game
 
     # ---- write and run with no settings file
@@ -216,8 +216,10 @@ class Truth(ProcessTest):
 
     # ---- help
 
-    COMMANDS = ["write", "import", "check", "maps", "mods", "get", "set", "rotation", "run", "status", "logs",
-                "rez create", "rez list", "rez cat", "rez extract", "rez verify", "help"]
+    COMMANDS = ["write", "import", "check", "maps", "mods", "get", "set", "rotation", "rotation add", "run",
+                "status", "logs", "instance add", "instance list", "instance remove", "paths", "history list",
+                "history diff", "history restore", "rez create", "rez list", "rez cat", "rez extract", "rez verify",
+                "help"]
 
     def test_unknown_commands_are_named_with_the_commands_there_are(self):
         for args, named in ((["bogus"], "bogus"), (["rez", "bogus", "x.rez"], "rez bogus"), (["help", "bogus"], "bogus")):
@@ -227,7 +229,7 @@ class Truth(ProcessTest):
                 lines = self.text(err).splitlines()
                 self.assertEqual(lines[0], "servolt-cli: unknown command '%s'" % named)
                 commands = "create, list, cat, extract, verify" if args[0] == "rez" else \
-                    "write, import, check, maps, mods, get, set, rotation, run, status, logs, rez, help"
+                    "write, import, check, maps, mods, get, set, rotation, run, status, logs, instance, paths, history, rez, help"
                 self.assertEqual(lines[1], "Commands: " + commands)
 
     def test_each_commands_help_ends_with_exit_codes_and_an_example(self):

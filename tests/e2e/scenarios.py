@@ -227,6 +227,18 @@ def scenario_save_config(env):
                            ("TeamKillKick", "7"), ("BodyTimeMax", "45.500000"), ("RiflesLimit", "12"),
                            ("PeaceWarmup", "0"), ("DoWarmup", "1")):
             equal(values.get(key), value, "Servolt.ini " + key)
+        # A second save after an edit first keeps what the first one wrote.
+        enter(ui, MAX_PLAYERS, "25")
+        ui.click(SAVE_CONFIG)
+        ui.no_box(500)
+        check(b"set sv_maxclients 25\r\n" in fx.read_user_file("server.cfg"), "server.cfg of the second save")
+        history = fx.user_path("history")
+        entries = sorted(name for name in os.listdir(history) if not name.startswith("."))
+        check(entries, "a history entry after the second save")
+        for name, first in (("Servolt.ini", ini), ("server.cfg", cfg)):
+            equal(fx.read_user_file(os.path.join("history", entries[-1], name)), first, "history " + name)
+        check(b"Reason=Save Config\r\n" in fx.read_user_file(os.path.join("history", entries[-1], "manifest.ini")),
+              "the entry's manifest")
         ui.click(EXIT)
         equal(fx.wait_exit(), 0, "exit code")
 

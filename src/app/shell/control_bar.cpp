@@ -5,6 +5,7 @@
 #include "app/pages/page_helpers.h"
 #include "app/shell/app_state.h"
 #include "platform/platform.h"
+#include "core/history/config_history.h"
 #include "core/servercfg/save_configuration.h"
 #include "core/settings/server_settings.h"
 #include "core/common/ui_text.h"
@@ -13,6 +14,7 @@
 
 #include <commctrl.h>
 
+#include <ctime>
 #include <string>
 
 namespace {
@@ -59,13 +61,21 @@ bool StartServer(std::string& executableShown) {
 
 }  // namespace
 
+// A save first keeps the files it replaces in the history beside the
+// settings file. The window has no box for a history that cannot be kept:
+// the save itself, which is what the operator asked for, goes on as before.
+static SaveResult SaveWithHistory(const ServerSettings& settings) {
+    KeepHistory(AppContext().places, "Save Config", std::time(nullptr));
+    return SaveConfiguration(settings, AppContext());
+}
+
 void LaunchServer() {
     ServerSettings* settings = GetServerSettings();
     if (settings->MapName[0] == '\0' && settings->MapRotationList[0] == '\0') {
         std::string text = LoadUIText(IDS_NO_MAP_TEXT);
         if (ShowWarning(text, IDS_NO_MAP_CAPTION, MB_OKCANCEL | MB_ICONWARNING) != IDOK) return;
     }
-    if (!SaveConfiguration(*settings, AppContext()).serverConfigWritten) return;
+    if (!SaveWithHistory(*settings).serverConfigWritten) return;
 
     std::string executable;
     if (StartServer(executable)) {
@@ -91,7 +101,7 @@ INT_PTR CALLBACK ControlBarProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
                     SendMessageA(g_mainWindow, WM_CLOSE, 0, 0);
                     break;
                 case IDC_SAVE_CONFIG:
-                    SaveConfiguration(*GetServerSettings(), AppContext());
+                    SaveWithHistory(*GetServerSettings());
                     break;
                 case IDC_USE_DEFAULTS:
                     // Only the record and the page on show change; the files

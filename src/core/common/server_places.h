@@ -23,12 +23,22 @@ struct ServerPlaces {
     std::string modsFolder;
     // The Wine prefix the server runs in, seen from Linux; empty: none.
     std::string winePrefix;
+    // The console script a save writes into the user folder and the server
+    // is started with (+exec): a plain file name. Servers that share a user
+    // folder each need their own.
+    std::string consoleScript = kDefaultConsoleScript;
 
-    std::string ServerConfigPath() const;  // userFolder + "\server.cfg"
+    static constexpr const char* kDefaultConsoleScript = "server.cfg";
+
+    std::string ServerConfigPath() const;  // userFolder + "\" + consoleScript
     std::string UsedModsPath() const;      // userFolder + "\moddir\usedmods.cfg"
 };
 
 constexpr std::size_t kProfilePathSize = 260;  // MAX_PATH
+
+// Whether `name` may name a console script: a plain file name ending in
+// .cfg, no folder, no space (the server's command line splits at spaces).
+bool IsConsoleScriptName(const std::string& name);
 
 // The window's places for a documents folder ("" when unknown) and a game
 // folder: the user folder documents + "\Brenmoor\Vantrel(tm)" (the root of

@@ -22,16 +22,6 @@ InstanceFiles FilesOfInstance(const std::string& name) {
     return files;
 }
 
-bool IsInstanceName(const std::string& name) {
-    if (name.empty() || name.size() > 64) return false;
-    for (const char c : name) {
-        const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                             c == '-' || c == '_';
-        if (!allowed) return false;
-    }
-    return true;
-}
-
 bool MakeFolders(const std::string& folder) {
     if (folder.empty()) return false;
     if (platform::PathKind(folder.c_str()) == platform::PathType::Folder) return true;

@@ -17,10 +17,6 @@ struct InstanceFiles {
 // names no home for the utility's folders.
 InstanceFiles FilesOfInstance(const std::string& name);
 
-// An instance name: letters, digits, '-' and '_', at most 64 of them, so
-// that it makes a file name on every system as it is.
-bool IsInstanceName(const std::string& name);
-
 // Makes `folder` and every missing folder above it. False when it is not
 // there afterwards.
 bool MakeFolders(const std::string& folder);

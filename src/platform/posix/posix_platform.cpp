@@ -243,6 +243,26 @@ std::string FullPath(const char* path) {
     return here + (here.empty() || here.back() != '/' ? "/" : "") + host;
 }
 
+bool RemoveFolder(const char* path) {
+    std::string host = HostPath(path);
+    if (rmdir(host.c_str()) == 0) return true;
+    detail::SetLastErrorFromErrno(errno, host, path);
+    return false;
+}
+
+bool RenameFolder(const char* from, const char* to) {
+    const std::string host = HostPath(to);
+    // rename() would replace an empty folder at `to`; MoveFileA never does.
+    struct stat info;
+    if (lstat(host.c_str(), &info) == 0) {
+        detail::SetLastErrorFromErrno(EEXIST, host, from);
+        return false;
+    }
+    if (::rename(HostPath(from).c_str(), host.c_str()) == 0) return true;
+    detail::SetLastErrorFromErrno(errno, host, from);
+    return false;
+}
+
 PathType PathKind(const char* path) {
     struct stat info;
     if (lstat(HostPath(path).c_str(), &info) != 0)

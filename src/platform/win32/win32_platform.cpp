@@ -179,6 +179,18 @@ bool RemoveFile(const char* path) {
     return false;
 }
 
+bool RemoveFolder(const char* path) {
+    if (RemoveDirectoryA(path)) return true;
+    detail::NoteFailure(path);
+    return false;
+}
+
+bool RenameFolder(const char* from, const char* to) {
+    if (MoveFileA(from, to)) return true;
+    detail::NoteFailure(from);
+    return false;
+}
+
 std::string HostPath(const char* path) { return path; }
 
 bool FileNamesIgnoreCase() { return true; }
