@@ -1,6 +1,6 @@
 // Any bytes as a server.cfg. The import must not fail, must leave every text
-// of the record ended within its 4096 bytes and account for every line
-// once, in order; and what it makes of the bytes must be stable: the record
+// of the record ended within its 4096 bytes and account for every command
+// of every line once, in order; and what it makes of the bytes must be stable: the record
 // written, read again and written gives the same bytes, every line applied.
 #include <cstdint>
 #include <cstring>
@@ -41,10 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RequireTextsEnded(*first);
     const int lines = report.applied + report.carried + report.superseded + report.dropped + report.comments;
     Require(lines >= 0 && static_cast<std::size_t>(lines) <= size);
-    int previous = 0;
+    // A line may hold several commands: each is told once, in the order of
+    // the lines and of the commands within a line.
+    int previousLine = 0;
+    int previousCommand = 0;
     for (const ImportReport::Line& line : report.lines) {
-        Require(line.number > previous && line.number <= lines);
-        previous = line.number;
+        Require(line.number >= 1 && static_cast<std::size_t>(line.number) <= size && line.command >= 1);
+        Require(line.number > previousLine || (line.number == previousLine && line.command > previousCommand));
+        previousLine = line.number;
+        previousCommand = line.command;
     }
     Require(!report.additionalOptionsOverflow || report.dropped > 0);
 
