@@ -15,6 +15,17 @@ import tempfile
 import unittest
 
 
+def run_to_end(command, timeout=120, **options):
+    """subprocess.run with the output captured in files rather than pipes:
+    under Wine a program may start the prefix's own services, which inherit
+    its handles and outlive it, and a pipe would then never reach its end."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(command, stdout=out, stderr=err, timeout=timeout, **options)
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(command, done.returncode, out.read(), err.read())
+
+
 class ProcessTest(unittest.TestCase):
     """Subclasses may set PREFIX; `args` holds the parsed options."""
 
@@ -56,8 +67,8 @@ class ProcessTest(unittest.TestCase):
         if memory is not None:
             import resource
             limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
-        done = subprocess.run(command, cwd=self.root, env=environment, capture_output=True, timeout=timeout,
-                              preexec_fn=limit, input=stdin)
+        done = run_to_end(command, cwd=self.root, env=environment, timeout=timeout, preexec_fn=limit,
+                          input=stdin)
         return done.returncode, done.stdout, done.stderr.decode("latin-1")
 
     def write_file(self, name, data):

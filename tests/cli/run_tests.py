@@ -21,7 +21,7 @@ import threading
 import time
 import unittest
 
-from cli_harness import ProcessTest
+from cli_harness import ProcessTest, run_to_end
 
 ARGS = None
 SCALE = "0.01"
@@ -101,8 +101,8 @@ class Run(ProcessTest):
         return {k: v for k, v in environment.items() if v is not None}
 
     def run_cli(self, *args, env=None, launcher=True):
-        done = subprocess.run(self.command(args, launcher), cwd=self.root, env=self.environment(env),
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        done = run_to_end(self.command(args, launcher), cwd=self.root, env=self.environment(env),
+                          stdin=subprocess.DEVNULL)
         return done.returncode, done.stdout, lines(done.stderr)
 
     def start_cli(self, *args, env=None, ignore=()):
@@ -365,8 +365,7 @@ class Run(ProcessTest):
         shutil.copy(ARGS.fake, os.path.join(deep, "vantrel_server.exe"))
         command = self.command(["--no-write"])
         command[command.index("--game") + 1] = self.path("d" * 200, "e" * 60)
-        done = subprocess.run(command, cwd=self.root, env=self.environment({}), stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=120)
+        done = run_to_end(command, cwd=self.root, env=self.environment({}), stdin=subprocess.DEVNULL)
         self.assertEqual(done.returncode, 2)
         self.assertIn("Failed to locate: ", lines(done.stderr))
         self.assertIn("e" * 60 + ("\\" if self.wine else "/") + "vantrel_server.exe\n", lines(done.stderr))

@@ -21,7 +21,7 @@ import threading
 import time
 
 import cli_harness
-from cli_harness import ProcessTest
+from cli_harness import ProcessTest, run_to_end
 
 
 class Running:
@@ -185,8 +185,7 @@ class Supervise(ProcessTest):
         return self.start(self.command(*self.run_args(args, launcher)), env)
 
     def cli(self, *args, env=None):
-        done = subprocess.run(self.command(*args), cwd=self.root, env=self.environment(env), stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=120)
+        done = run_to_end(self.command(*args), cwd=self.root, env=self.environment(env), stdin=subprocess.DEVNULL)
         return done.returncode, done.stdout.decode("latin-1").replace("\r\n", "\n"), \
             done.stderr.decode("latin-1").replace("\r\n", "\n")
 
@@ -277,7 +276,10 @@ class Supervise(ProcessTest):
 
     def test_status_after_a_crash_loop_and_after_the_supervisor_is_killed(self):
         code, out = self.status()
-        self.assertEqual((code, out), (3, "default: not running (never run)\n"))
+        lines = out.splitlines()
+        if self.wine:  # the prefix's status files are shared with the other suites
+            lines = [line for line in lines if line.startswith("default:")]
+        self.assertEqual((code, lines), (3, ["default: not running (never run)"]))
         code, _, err = self.cli(*self.run_args(["--max-restarts", "1", "--", "exit=5"]))
         self.assertEqual(code, 1, err)
         self.assertEqual(events(err)[-1], "crash loop: more than 1 restarts within 300 s; giving up")
