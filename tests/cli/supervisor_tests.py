@@ -125,12 +125,16 @@ class Supervise(ProcessTest):
         self.env = {}
         if self.wine:
             # Wine sets %APPDATA% and %LOCALAPPDATA% from the prefix, which
-            # every test shares (CMake keeps run_tests from running at the
-            # same time): each test starts without the instance's files.
+            # every test shares (CMake keeps run_tests and instance_tests from
+            # running at the same time): each test starts without any
+            # instance's files, and without the instances another suite named.
             for folder in self.instance_folders():
                 for name in os.listdir(folder):
-                    if name.startswith("default."):
+                    if name.endswith((".status", ".lock", ".log")):
                         os.remove(os.path.join(folder, name))
+                instances = os.path.join(os.path.dirname(folder), "instances.ini")
+                if os.path.isfile(instances):
+                    os.remove(instances)
 
     def instance_folders(self):
         wine = os.environ.get("SERVOLT_WINE_DIR") or \
