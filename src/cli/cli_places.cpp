@@ -92,3 +92,12 @@ bool BuildPlaces(const CliPlaces& options, bool iniIsRead, ServerPlaces& places,
 bool SettingsFileExists(const ServerPlaces& places) {
     return places.settingsFile.size() < kProfilePathSize && platform::CanOpenForReading(places.settingsFile.c_str());
 }
+
+std::string Absolute(const std::string& path) {
+    const bool absolute = (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+                          (path.size() >= 2 && path[1] == ':');
+    std::string here;
+    if (absolute || path.empty() || !platform::QueryCurrentFolder(here)) return path;
+    if (path == ".") return here;
+    return here + (here.back() == '\\' || here.back() == '/' ? "" : "\\") + path;
+}

@@ -56,3 +56,9 @@ bool BuildPlaces(const CliPlaces& options, bool iniIsRead, ServerPlaces& places,
 // means the defaults; one too long for the profile functions reads as
 // missing).
 bool SettingsFileExists(const ServerPlaces& places);
+
+// A relative path made absolute against the current folder: the server and
+// its launcher run in the game folder, and a path kept in instances.ini is
+// read again from any folder (a systemd unit starts in /), where a relative
+// path would name something else.
+std::string Absolute(const std::string& path);

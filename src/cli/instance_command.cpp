@@ -24,16 +24,6 @@ struct AddOptions {
     std::string cfg;
 };
 
-// A path kept in instances.ini is read again from any folder (a systemd
-// unit starts in /): a relative one is made absolute now.
-std::string Absolute(const std::string& path) {
-    const bool absolute = (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-                          (path.size() >= 2 && path[1] == ':');
-    std::string here;
-    if (absolute || path.empty() || !platform::QueryCurrentFolder(here)) return path;
-    if (path == ".") return here;
-    return here + (here.back() == '\\' || here.back() == '/' ? "" : "\\") + path;
-}
 
 bool ReadFile(const std::string& file, std::vector<Instance>& instances) {
     std::string error;

@@ -80,19 +80,6 @@ double TimeScale() {
     return end != text && *end == '\0' && scale > 0 && scale <= 100 ? scale : 1.0;
 }
 
-// A relative path made absolute against the current folder: the server and
-// its launcher run in the game folder, where a relative path would name
-// something else.
-std::string Absolute(const std::string& path) {
-    const bool absolute = (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-                          (path.size() >= 2 && path[1] == ':');
-    std::string here;
-    if (absolute || path.empty() || !platform::QueryCurrentFolder(here)) return path;
-    if (path == ".") return here;
-    return here + (here.back() == '\\' || here.back() == '/' ? "" : "\\") + path;
-}
-
-
 std::string DescribeEnd(const platform::ProcessEnd& end) {
     if (end.signal != 0) return "by signal " + std::to_string(end.signal);
     char text[32];

@@ -73,12 +73,7 @@ struct Setting {
 std::vector<Setting> ReadSettingsText(const std::string& bytes) {
     std::vector<Setting> settings;
     std::string section;
-    for (std::size_t at = 0; at < bytes.size();) {
-        std::size_t end = bytes.find('\n', at);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : TextLines(bytes)) {
         if (!line.empty() && line[0] == '[') {
             const std::size_t close = line.find(']');
             section = line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
@@ -102,19 +97,6 @@ const Setting* Find(const std::vector<Setting>& settings, const Setting& wanted)
             return &setting;
     }
     return nullptr;
-}
-
-std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < bytes.size();) {
-        std::size_t end = bytes.find('\n', at);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 }  // namespace
@@ -155,8 +137,8 @@ std::vector<SettingChange> DiffSettings(const std::string& before, const std::st
 }
 
 std::vector<LineChange> DiffLines(const std::string& before, const std::string& after) {
-    const std::vector<std::string> a = Lines(before);
-    const std::vector<std::string> b = Lines(after);
+    const std::vector<std::string> a = TextLines(before);
+    const std::vector<std::string> b = TextLines(after);
     std::size_t head = 0;
     while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
     std::size_t tail = 0;
@@ -191,4 +173,17 @@ std::vector<LineChange> DiffLines(const std::string& before, const std::string& 
         }
     }
     return changes;
+}
+
+std::vector<std::string> TextLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t end = bytes.find('\n', at);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }

@@ -31,3 +31,6 @@ struct LineChange {
 
 // The lines that differ, as a line diff gives them (CR LF and LF ends alike).
 std::vector<LineChange> DiffLines(const std::string& before, const std::string& after);
+
+// The lines of a text, each without its CR LF or LF.
+std::vector<std::string> TextLines(const std::string& bytes);

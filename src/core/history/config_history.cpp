@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/history/config_diff.h"
 #include "core/servercfg/save_configuration.h"
 #include "core/settings/server_settings.h"
 
@@ -67,12 +68,7 @@ bool ParseManifest(const std::string& bytes, HistoryEntry& entry) {
     std::string section;
     HistoryFile* file = nullptr;
     bool numbered = false;
-    for (std::size_t at = 0; at < bytes.size();) {
-        std::size_t end = bytes.find('\n', at);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : TextLines(bytes)) {
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             section = line.substr(1, line.size() - 2);
             file = nullptr;
