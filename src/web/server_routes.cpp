@@ -1,0 +1,3 @@
+#include "web/server_routes.h"
+
+void AddServerRoutes(WebRoutes&, WebSite&) {}

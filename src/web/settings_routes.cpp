@@ -1,0 +1,3 @@
+#include "web/settings_routes.h"
+
+void AddSettingsRoutes(WebRoutes&, WebSite&) {}
