@@ -173,6 +173,9 @@ int RunLogsCommand(const LogsOptions& options) {
                 Say("no log at " + ShownPath(path) + " (the instance \"" + options.name + "\" has not been run here)");
                 return kExitFailed;
             }
+            // Said so that whoever waits on the follower knows that the
+            // first line written will be shown.
+            Say("no log at " + ShownPath(path) + " yet: waiting for it");
         } else {
             const std::int64_t size = file.Size();
             long found = 0;

@@ -322,6 +322,7 @@ class Supervise(ProcessTest):
         self.assertEqual(code, 2)
         self.assertIn("no log at ", err)
         follower = self.start(self.command("logs", "default", "-n", "0", "-f"))
+        follower.wait_for("err", r"yet: waiting for it")  # else a slow start misses the first lines
         # 0.002 MB = 2,097 bytes: some 19 lines of 100 characters a file, so
         # the 60 lines, one each 40 ms, rotate it three times while it is followed.
         code, _, err = self.cli(*self.run_args(["--restart", "never", "--log-max-size", "0.002", "--",
