@@ -15,7 +15,7 @@
 
 namespace {
 
-int RunList(const ServerContext& context, bool json) {
+int RunHistoryList(const ServerContext& context, bool json) {
     const std::vector<HistoryEntry> entries = ListHistory(context.places);
     if (json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -178,7 +178,7 @@ void AddHistoryCommand(CommandSet& commands) {
     commands.Add(list, [json, &places] {
         ServerContext context;
         if (!OpenServer(places, false, context)) return kExitFailed;
-        return RunList(context, *json);
+        return RunHistoryList(context, *json);
     });
 
     const auto ids = std::make_shared<std::vector<std::string>>();

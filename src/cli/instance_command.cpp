@@ -128,7 +128,7 @@ nlohmann::ordered_json OrNull(const std::string& text, bool path) {
     return path ? ShownPath(text) : text;
 }
 
-int RunList(const std::string& file, bool json) {
+int RunInstanceList(const std::string& file, bool json) {
     std::vector<Instance> instances;
     if (!ReadFile(file, instances)) return kExitFailed;
     const bool implicitDefault = FindInstance(instances, kDefaultInstanceName) == nullptr;
@@ -206,7 +206,7 @@ void AddInstanceCommand(CommandSet& commands) {
     CLI::App* list = instance->add_subcommand("list", "list the servers, the implicit default included");
     list->fallthrough();
     list->add_flag("--json", *json, "print a JSON array");
-    commands.Add(list, [json, &places] { return RunList(InstancesFileOf(places), *json); });
+    commands.Add(list, [json, &places] { return RunInstanceList(InstancesFileOf(places), *json); });
 
     const auto name = std::make_shared<std::string>();
     CLI::App* remove = instance->add_subcommand("remove", "forget a server (its files stay)");

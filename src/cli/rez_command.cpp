@@ -80,7 +80,7 @@ void SayTruncated(const std::string& path, std::size_t count) {
         " past the end of the file (a download cut short?)");
 }
 
-int RunList(const RezOptions& options) {
+int RunRezList(const RezOptions& options) {
     const auto archive = OpenArchive(options.archive);
     if (!archive) return kExitFailed;
     const std::vector<ArchiveRecord> records = archive->ListRecords();
@@ -317,7 +317,7 @@ RezCommands AddRezCommands(CLI::App& rez, RezOptions& options) {
 }
 
 int RunRez(const RezCommands& commands, const RezOptions& options) {
-    if (commands.list && *commands.list) return RunList(options);
+    if (commands.list && *commands.list) return RunRezList(options);
     if (commands.cat && *commands.cat) return RunCat(options);
     if (commands.verify && *commands.verify) return RunVerify(options);
     return RunExtract(options);
