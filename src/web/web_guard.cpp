@@ -179,7 +179,9 @@ const WebSession* SessionTable::Find(const std::string& id, std::int64_t now) {
 }
 
 void SessionTable::End(const std::string& id) {
-    sessions_.remove_if([&](const WebSession& session) { return ConstantTimeEquals(session.id, id); });
+    // A copy: `id` may be the ending session's own.
+    const std::string ending = id;
+    sessions_.remove_if([&](const WebSession& session) { return ConstantTimeEquals(session.id, ending); });
 }
 
 LoginThrottle::LoginThrottle(std::size_t maxPeers) : maxPeers_(std::max<std::size_t>(maxPeers, 1)) {}
