@@ -299,6 +299,27 @@ class ServeSecurityTests(ProcessTest):
             for sock in idle + tricklers:
                 sock.close()
 
+    def test_connections_beyond_the_table_are_told_so(self):
+        serve = self.serve()
+        request = ("GET /login.html HTTP/1.1\r\nHost: %s\r\n\r\n" % serve.host).encode()
+        table = []
+        try:
+            # Each answered once and kept alive: all of them held by serve.
+            for _ in range(256):
+                sock = socket.create_connection(("127.0.0.1", serve.port), timeout=30)
+                table.append(sock)
+                sock.sendall(request)
+            for sock in table:
+                self.assertTrue(sock.recv(65536).startswith(b"HTTP/1.1 200"))
+            self.assertTrue(self.raw(serve, request).startswith(b"HTTP/1.1 503"))
+        finally:
+            for sock in table:
+                sock.close()
+        deadline = time.monotonic() + 30
+        while serve.request("GET", "/login.html")[0] != 200 and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(serve.request("GET", "/login.html")[0], 200)
+
     def test_a_non_loopback_address_needs_a_password(self):
         for address in ["0.0.0.0:0", "[::]:0", "192.0.2.1:0"]:
             code, out, err = self.run_cli("serve", "--listen", address, "--instances", self.instances)
