@@ -210,7 +210,9 @@ int Serve(const ServeOptions& options, const CliPlaces& places) {
         const std::string runtime = platform::UtilityRuntimeFolder();
         if (!runtime.empty()) tokenFile = runtime + "\\serve.token";
     }
-    if (!tokenFile.empty()) {
+    if (tokenFile.empty()) {
+        Say("no token file: the environment names no home folder for it (--token-file names one)");
+    } else {
         std::string why;
         if (!WriteTokenFile(tokenFile, app.token, why)) {
             Say("the token file could not be written: " + why);
