@@ -2,15 +2,20 @@
 #
 # Writes a source file holding every file of FOLDER (not below it) as an
 # array of bytes, with a table of their names, so that the program carries
-# the page and never reads it from the file system. A name may hold letters,
-# digits, '.', '-' and '_' only: the table is looked up by the exact name a
-# request gives, and no other name could ever be asked for.
+# the page and never reads it from the file system (hidden files and backups
+# ending in '~' are left out). A name may hold letters, digits, '.', '-' and
+# '_' only: the table is looked up by the exact name a request gives, and no
+# other name could ever be asked for.
 file(GLOB entries RELATIVE ${FOLDER} ${FOLDER}/*)
 list(SORT entries)
 set(arrays "")
 set(table "")
 set(count 0)
 foreach(name IN LISTS entries)
+  # An editor's hidden and backup files are no part of the page.
+  if(name MATCHES "^\\." OR name MATCHES "~$")
+    continue()
+  endif()
   if(IS_DIRECTORY ${FOLDER}/${name})
     message(FATAL_ERROR "${FOLDER}/${name}: the page's files are embedded from one folder, without subfolders")
   endif()
