@@ -114,6 +114,7 @@ std::shared_ptr<const ModsEditing> AddModsEditing(CommandSet& commands, CLI::App
 void AddInstanceCommand(CommandSet& commands);
 void AddPathsCommand(CommandSet& commands);
 void AddHistoryCommand(CommandSet& commands);
+void AddServeCommand(CommandSet& commands);
 void AddHelpCommand(CommandSet& commands);  // help [COMMAND]; added last
 
 // What `write` does, for `run` too: server.cfg and usedmods.cfg from the

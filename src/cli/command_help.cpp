@@ -90,6 +90,11 @@ const CommandHelp kCommandHelp[] = {
     {"rez extract",
      "0 all unpacked; 1 some entries refused or skipped, or no entry matched the patterns; 2 nothing unpacked",
      "servolt-cli rez extract pak0.rez 'maps/*' -C unpacked"},
+    {"serve",
+     "0 stopped by the operator (Ctrl+C, SIGTERM); 2 nothing served (an address refused or in use, a "
+     "non-loopback address without --password-file, the instances, password or token file unreadable or "
+     "unwritable)",
+     "servolt-cli serve --listen 127.0.0.1:8580"},
     {"help", "0 shown; 2 no such command", "servolt-cli help rez extract"},
 };
 

@@ -40,6 +40,7 @@ int Run(int argc, char** argv) {
     AddPathsCommand(commands);
     AddHistoryCommand(commands);
     AddRezCommand(commands);
+    AddServeCommand(commands);
     AddHelpCommand(commands);
 
     try {

@@ -219,7 +219,7 @@ class Truth(ProcessTest):
     COMMANDS = ["write", "import", "check", "maps", "mods", "get", "set", "rotation", "rotation add", "run",
                 "status", "logs", "instance add", "instance list", "instance remove", "paths", "history list",
                 "history diff", "history restore", "rez create", "rez list", "rez cat", "rez extract", "rez verify",
-                "help"]
+                "serve", "help"]
 
     def test_unknown_commands_are_named_with_the_commands_there_are(self):
         for args, named in ((["bogus"], "bogus"), (["rez", "bogus", "x.rez"], "rez bogus"), (["help", "bogus"], "bogus")):
@@ -229,7 +229,7 @@ class Truth(ProcessTest):
                 lines = self.text(err).splitlines()
                 self.assertEqual(lines[0], "servolt-cli: unknown command '%s'" % named)
                 commands = "create, list, cat, extract, verify" if args[0] == "rez" else \
-                    "write, import, check, maps, mods, get, set, rotation, run, status, logs, instance, paths, history, rez, help"
+                    "write, import, check, maps, mods, get, set, rotation, run, status, logs, instance, paths, history, rez, serve, help"
                 self.assertEqual(lines[1], "Commands: " + commands)
 
     def test_each_commands_help_ends_with_exit_codes_and_an_example(self):
