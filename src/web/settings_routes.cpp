@@ -45,23 +45,13 @@ struct Server {
     std::shared_ptr<std::vector<Notice>> notices = std::make_shared<std::vector<Notice>>();
 };
 
-// The instance the path names; false with the answer to give otherwise.
+// The instance the path names; false with the answer to give otherwise
+// (its reason as the command line gives it for --instance).
 bool OpenServer(const WebSite& site, const RouteParams& params, Server& server, WebResponse& refusal) {
     server.name = params.at("instance");
-    std::vector<Instance> instances;
     std::string why;
-    if (!ListSiteInstances(site, instances, why)) {
-        refusal = ErrorResponse(500, Cp1252ToUtf8(why));
-        return false;
-    }
-    bool known = false;
-    for (const Instance& instance : instances) known = known || instance.name == server.name;
-    if (!known) {
-        refusal = ErrorResponse(404, "no instance named '" + Cp1252ToUtf8(server.name) + "'");
-        return false;
-    }
     if (!PlacesOfInstance(site, server.name, server.context, why)) {
-        refusal = ErrorResponse(500, Cp1252ToUtf8(why));
+        refusal = ErrorResponse(404, Cp1252ToUtf8(why));
         return false;
     }
     const auto notices = server.notices;

@@ -133,7 +133,9 @@ TEST_F(SettingsRoutesTest, PagesShowEveryRowOnceInOrderWithItsLabelAndValue) {
     WebRequest unknown;
     unknown.method = "GET";
     unknown.path = "/api/i/nosuch/pages";
-    EXPECT_EQ(routes_.Dispatch(unknown).status, 404);
+    const WebResponse refused = routes_.Dispatch(unknown);
+    EXPECT_EQ(refused.status, 404);
+    EXPECT_NE(Body(refused)["error"].get<std::string>().find("nosuch"), std::string::npos) << refused.body;
 }
 
 // A value for every row the page edits, different from the defaults, drawn
