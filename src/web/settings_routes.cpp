@@ -10,6 +10,7 @@
 
 #include "cli/cli_places.h"
 #include "core/check/config_check.h"
+#include "core/check/host_findings.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 #include "core/discovery/list_rules.h"
@@ -398,8 +399,10 @@ WebResponse GetCheck(const WebSite& site, const WebRequest&, const RouteParams& 
     WebResponse refusal;
     if (!OpenServer(site, params, server, refusal)) return refusal;
     const auto settings = LoadStored(server);
+    std::vector<Finding> found = CheckConfiguration(*settings, server.context.places);
+    AppendProgramFindings(server.context.places, found);
     json findings = json::array();
-    for (const Finding& finding : CheckConfiguration(*settings, server.context.places)) {
+    for (const Finding& finding : found) {
         findings.push_back({{"severity", SeverityName(finding.severity)},
                             {"key", PathText(finding.setting)},
                             {"message", Text(finding.message)}});

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/check/config_check.h"
+#include "core/check/host_findings.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
 #include "core/discovery/marked_list.h"
@@ -304,13 +305,17 @@ TEST_F(SettingsRoutesTest, ListsImportCheckAndHistory) {
     read.ReadSettings(server_.places);
     EXPECT_STREQ(read.ServerName, "Imported");
 
-    // Check: the core's findings, keyed as the core keys them.
+    // Check: the configuration's findings, then the server program's.
+    WriteBytes(root_ + "\\vantrel_server.exe", "no program");
     const json check = Body(Call("GET", "/check"));
-    const std::vector<Finding> findings = CheckConfiguration(read, server_.places);
+    std::vector<Finding> findings = CheckConfiguration(read, server_.places);
+    AppendProgramFindings(server_.places, findings);
+    ASSERT_NE(findings.back().message.find("not a Windows program"), std::string::npos);
     ASSERT_EQ(check["findings"].size(), findings.size());
     for (std::size_t i = 0; i < findings.size(); ++i) {
         EXPECT_EQ(check["findings"][i]["severity"], SeverityName(findings[i].severity));
         EXPECT_EQ(check["findings"][i]["message"], Cp1252ToUtf8(findings[i].message));
+        EXPECT_EQ(check["findings"][i]["key"], Cp1252ToUtf8(platform::HostPath(findings[i].setting.c_str())));
     }
 
     // History: a save keeps the imported settings; diff and restore them.
