@@ -7,6 +7,7 @@
 #include "cli/cli_output.h"
 #include "cli/command.h"
 #include "core/check/config_check.h"
+#include "core/check/host_findings.h"
 #include "core/settings/server_settings.h"
 
 namespace {

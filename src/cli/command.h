@@ -127,7 +127,6 @@ int WriteConfiguration(const ServerContext& context, bool userFolder, bool toStd
 
 // What `check` finds beyond the configuration itself: another instance of
 // the same user folder whose mods in use differ (usedmods.cfg has one place
-// per folder), and a server program that is no Windows program, or a 32-bit
-// one this host's Wine cannot start.
+// per folder). The server program's findings are the core's
+// (core/check/host_findings.h).
 void AppendInstanceFindings(const CliPlaces& options, const ServerSettings& settings, std::vector<Finding>& findings);
-void AppendProgramFindings(const ServerPlaces& places, std::vector<Finding>& findings);

@@ -11,6 +11,7 @@
 #include "core/common/user_folder.h"
 #include "core/history/config_diff.h"
 #include "core/history/config_history.h"
+#include "core/history/history_compare.h"
 #include "platform/platform.h"
 
 namespace {
@@ -44,94 +45,32 @@ int RunHistoryList(const ServerContext& context, bool json) {
     return 0;
 }
 
-// One side of a comparison: an entry's files, or the files as they are.
-struct Side {
-    std::string name;
-    bool present[3] = {false, false, false};
-    std::string bytes[3];
-    std::string path[3];
-};
-
-Side EntrySide(const HistoryEntry& entry) {
-    Side side;
-    side.name = entry.id;
-    for (HistoryRole role : kHistoryRoles) {
-        const int index = static_cast<int>(role);
-        side.present[index] = entry.Read(role, side.bytes[index]);
-        if (const HistoryFile* file = entry.File(role)) side.path[index] = file->path;
-    }
-    return side;
-}
-
-Side CurrentSide(const ServerPlaces& places) {
-    Side side;
-    side.name = "now";
-    side.path[0] = places.settingsFile;
-    side.path[1] = places.ServerConfigPath();
-    side.path[2] = places.UsedModsPath();
-    for (int index = 0; index < 3; ++index) {
-        side.present[index] = platform::PathKind(side.path[index].c_str()) != platform::PathType::Missing &&
-                              platform::ReadFileContents(side.path[index].c_str(), side.bytes[index]);
-    }
-    return side;
-}
-
 std::string Shown(bool present, const std::string& value) {
     return present ? "\"" + ShownName(value) + "\"" : std::string("(none)");
 }
 
-std::string FileName(const Side& a, const Side& b, int index) {
-    const std::string& path = b.path[index].empty() ? a.path[index] : b.path[index];
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 int RunDiff(const ServerContext& context, const std::vector<std::string>& ids) {
-    const std::vector<HistoryEntry> entries = ListHistory(context.places);
-    if (ids.empty() && entries.empty()) {
+    HistoryComparison comparison;
+    std::string missing;
+    switch (CompareHistory(context.places, ids, comparison, missing)) {
+    case CompareResult::Compared: break;
+    case CompareResult::NoHistory:
         Say("no history in " + ShownPath(HistoryFolder(context.places)));
         return kExitFailed;
+    case CompareResult::NoSuchEntry:
+        Say("no history entry " + missing + " (servolt-cli history list shows them)");
+        return kExitFailed;
     }
-    Side sides[2];
-    for (std::size_t i = 0; i < 2; ++i) {
-        if (i < ids.size()) {
-            const HistoryEntry* entry = FindHistoryEntry(entries, ids[i]);
-            if (entry == nullptr) {
-                Say("no history entry " + ids[i] + " (servolt-cli history list shows them)");
-                return kExitFailed;
-            }
-            sides[i] = EntrySide(*entry);
-        } else if (i == 0) {
-            sides[i] = EntrySide(entries.back());
-        } else {
-            sides[i] = CurrentSide(context.places);
-        }
-    }
-    const Side& a = sides[0];
-    const Side& b = sides[1];
-    std::cout << "from " << a.name << " to " << b.name << '\n';
-    bool any = false;
-    const int settings = static_cast<int>(HistoryRole::Settings);
-    const std::vector<SettingChange> changes = DiffSettings(a.bytes[settings], b.bytes[settings]);
-    if (a.present[settings] != b.present[settings] || !changes.empty()) {
-        any = true;
-        std::cout << FileName(a, b, settings) << (b.present[settings] ? "" : " (removed)")
-                  << (a.present[settings] ? "" : " (new)") << ":\n";
-        for (const SettingChange& change : changes) {
+    std::cout << "from " << comparison.from << " to " << comparison.to << '\n';
+    for (const FileComparison& file : comparison.files) {
+        std::cout << file.name << (file.after ? "" : " (removed)") << (file.before ? "" : " (new)") << ":\n";
+        for (const SettingChange& change : file.settings) {
             std::cout << "  " << change.label << ": " << Shown(change.hadBefore, change.before) << " -> "
                       << Shown(change.hasAfter, change.after) << '\n';
         }
+        for (const LineChange& line : file.lines) std::cout << "  " << line.sign << ' ' << ShownName(line.line) << '\n';
     }
-    for (HistoryRole role : {HistoryRole::ConsoleScript, HistoryRole::UsedMods}) {
-        const int index = static_cast<int>(role);
-        const std::vector<LineChange> lines = DiffLines(a.bytes[index], b.bytes[index]);
-        if (a.present[index] == b.present[index] && lines.empty()) continue;
-        any = true;
-        std::cout << FileName(a, b, index) << (b.present[index] ? "" : " (removed)")
-                  << (a.present[index] ? "" : " (new)") << ":\n";
-        for (const LineChange& line : lines) std::cout << "  " << line.sign << ' ' << ShownName(line.line) << '\n';
-    }
-    if (!any) std::cout << "no change\n";
+    if (comparison.files.empty()) std::cout << "no change\n";
     return 0;
 }
 

@@ -6,7 +6,6 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,25 +14,17 @@
 #include "cli/command.h"
 #include "core/common/ui_text.h"
 #include "core/common/user_folder.h"
-#include "core/discovery/map_discovery.h"
-#include "core/discovery/marked_list.h"
-#include "core/discovery/mod_discovery.h"
+#include "core/discovery/list_rules.h"
 #include "core/settings/server_settings.h"
 
 namespace {
 
 enum class Edit { None, List, Add, Remove, Move, Mark };
 
-// One of the two lists, as its page edits it.
-struct ListRules {
-    TextField field;
-    const char* listName;   // "the rotation"
-    const char* itemName;   // "map"
-    const char* markName;   // "swap": the JSON key of the mark
-    unsigned refusedCaption, refusedBlank, refusedFull;  // the page's refusals, each with one %s
-    std::function<std::vector<std::string>(const ServerContext&, const ServerSettings&)> found;
-    const char* foundCommand;  // the command that lists what was found
-};
+using ListRules = MarkedListRules;
+
+// The command that lists what the list may take.
+const char* FoundCommand(const ListRules& rules) { return rules.mapsFound ? "maps" : "mods"; }
 
 struct EditOptions {
     Edit edit = Edit::None;
@@ -43,13 +34,6 @@ struct EditOptions {
     std::string state;  // on or off
     bool json = false;
 };
-
-std::string PageRefusal(const ListRules& rules, unsigned text, const std::string& name) {
-    std::string message = LoadUIText(text);
-    const std::string::size_type at = message.find("%s");
-    if (at != std::string::npos) message.replace(at, 2, name);
-    return LoadUIText(rules.refusedCaption) + ": " + message;
-}
 
 int FindEntry(const MarkedList& list, const std::string& name) {
     for (std::size_t i = 0; i < list.Size(); ++i) {
@@ -79,23 +63,24 @@ bool ApplyEdit(const EditOptions& options, const ListRules& rules, const ServerC
     bool ok = true;
     switch (options.edit) {
     case Edit::Add: {
-        const std::vector<std::string> found = rules.found(context, settings);
+        const std::vector<std::string> found = FoundListNames(rules, context.places, settings);
         for (const std::string& name : options.names) {
             bool known = false;
             for (const std::string& candidate : found) known = known || candidate == name;
             if (!known) {
                 Say(std::string(rules.itemName) + " '" + ShownName(name) + "' is not among those found (see 'servolt-cli " +
-                    rules.foundCommand + "')");
+                    FoundCommand(rules) + "')");
                 ok = false;
                 continue;
             }
-            switch (list.AddOnce(name)) {
+            const AddResult result = list.AddOnce(name);
+            switch (result) {
             case AddResult::Added: break;
             case AddResult::AlreadyPresent:
                 Say(std::string(rules.itemName) + " '" + ShownName(name) + "' is in " + rules.listName + " already");
                 break;
-            case AddResult::HasBlank: Say(PageRefusal(rules, rules.refusedBlank, ShownName(name))); ok = false; break;
-            case AddResult::TooLong: Say(PageRefusal(rules, rules.refusedFull, ShownName(name))); ok = false; break;
+            case AddResult::HasBlank:
+            case AddResult::TooLong: Say(ListRefusalText(rules, result, ShownName(name))); ok = false; break;
             }
         }
         return ok;
@@ -184,7 +169,7 @@ void AddEditSubcommands(CLI::App* parent, const std::shared_ptr<EditOptions>& op
     list->callback([options] { options->edit = Edit::List; });
 
     CLI::App* add = parent->add_subcommand(addName, "append " + item + "s to " + rules.listName);
-    add->add_option(item.c_str(), options->names, item + "s, as listed by 'servolt-cli " + rules.foundCommand + "'")
+    add->add_option(item.c_str(), options->names, item + "s, as listed by 'servolt-cli " + FoundCommand(rules) + "'")
         ->required()
         ->option_text("NAME...");
     add->callback([options] { options->edit = Edit::Add; });
@@ -205,27 +190,8 @@ void AddEditSubcommands(CLI::App* parent, const std::shared_ptr<EditOptions>& op
     mark->callback([options] { options->edit = Edit::Mark; });
 }
 
-ListRules RotationRules() {
-    return {fields::MapRotationList, "the rotation", "map", "swap",
-            IDS_ROTATION_REFUSED_CAPTION, IDS_ROTATION_REFUSED_BLANK, IDS_ROTATION_REFUSED_FULL,
-            [](const ServerContext& context, const ServerSettings& settings) {
-                UniqueTextList maps;
-                FillMapList(context.places, maps, settings.GameType, settings.ModuleUseList);
-                return std::vector<std::string>(maps.Items().begin(), maps.Items().end());
-            },
-            "maps"};
-}
-
-ListRules ModsRules() {
-    return {fields::ModuleUseList, "the mods in use", "mod", "download",
-            IDS_MODS_REFUSED_CAPTION, IDS_MODS_REFUSED_BLANK, IDS_MODS_REFUSED_FULL,
-            [](const ServerContext& context, const ServerSettings&) {
-                UniqueTextList mods;
-                FillModsFound(context.places, mods);
-                return std::vector<std::string>(mods.Items().begin(), mods.Items().end());
-            },
-            "mods"};
-}
+const ListRules& RotationRules() { return RotationListRules(); }
+const ListRules& ModsRules() { return ModsListRules(); }
 
 class ModsEditor : public ModsEditing {
 public:

@@ -12,123 +12,28 @@
 #include "cli/cli_output.h"
 #include "cli/command.h"
 #include "core/common/user_folder.h"
-#include "core/servercfg/config_index.h"
+#include "core/servercfg/setting_lookup.h"
 #include "core/settings/page_fields.h"
 #include "core/settings/settings_file.h"
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-bool SameField(AnyField a, AnyField b) { return a.kind == b.kind && a.offset == b.offset; }
-
-// A setting with its place on a page.
-struct Setting {
-    const SettingKey* key;
-    const SettingsPage* page;
-    const PageField* row;
-};
-
-Setting SettingOf(const SettingKey& key) {
-    Setting setting{&key, nullptr, nullptr};
-    setting.row = FindPageField(key.field, &setting.page);
-    return setting;
-}
-
-// The label as the operator reads it: without the colon a static label ends with.
-std::string LabelText(const PageField& row) {
-    std::string label = LoadUIText(row.label);
-    while (!label.empty() && (label.back() == ':' || label.back() == ' ')) label.pop_back();
-    return label;
-}
-
-// The fields each server variable sets, from the rows of server.cfg.
-std::vector<AnyField> FieldsOfVariable(const std::string& name) {
-    const servercfg::ConfigIndex& index = servercfg::TheConfigIndex();
-    std::vector<AnyField> found;
-    const auto uses = index.usesByName.find(Lower(name));
-    if (uses == index.usesByName.end()) return found;
-    for (std::size_t i : uses->second) {
-        const servercfg::Use& use = index.uses[i];
-        AnyField field;
-        switch (use.target) {
-        case servercfg::Target::Row: field = use.entry->field; break;
-        case servercfg::Target::StartMap: field = fields::MapName; break;
-        case servercfg::Target::Rotation: field = fields::MapRotationList; break;
-        case servercfg::Target::DeathmatchFlags: {
-            const servercfg::DeathmatchFlagTable flags = servercfg::DeathmatchFlagRows();
-            for (std::size_t f = 0; f < flags.count; ++f) {
-                bool seen = false;
-                for (AnyField known : found) seen = seen || SameField(known, flags.flags[f].field);
-                if (!seen) found.push_back(flags.flags[f].field);
-            }
-            continue;
-        }
-        }
-        bool seen = false;
-        for (AnyField known : found) seen = seen || SameField(known, field);
-        if (!seen) found.push_back(field);
-    }
-    return found;
-}
-
-// The server variables a setting writes, in the file's order.
-std::vector<std::string> VariablesOf(AnyField field) {
-    const servercfg::ConfigIndex& index = servercfg::TheConfigIndex();
-    std::vector<std::string> names;
-    for (const servercfg::Use& use : index.uses) {
-        bool writes = false;
-        switch (use.target) {
-        case servercfg::Target::Row: writes = SameField(use.entry->field, field); break;
-        case servercfg::Target::StartMap: writes = SameField(fields::MapName, field); break;
-        case servercfg::Target::Rotation: writes = SameField(fields::MapRotationList, field); break;
-        case servercfg::Target::DeathmatchFlags: {
-            const servercfg::DeathmatchFlagTable flags = servercfg::DeathmatchFlagRows();
-            for (std::size_t f = 0; f < flags.count; ++f) writes = writes || SameField(flags.flags[f].field, field);
-            break;
-        }
-        }
-        bool seen = false;
-        for (const std::string& name : names) seen = seen || name == use.name;
-        if (writes && !seen) names.push_back(use.name);
-    }
-    return names;
-}
+using Setting = SettingRef;
 
 // The setting KEY names: its settings-file key (any case), or the one
 // server variable that writes only it. False, with the reason, otherwise.
 bool FindSetting(const std::string& name, Setting& setting, std::string& why) {
-    const SettingKey* keys = SettingKeys();
-    for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
-        if (Lower(keys[i].key) == Lower(name)) {
-            setting = SettingOf(keys[i]);
-            return true;
-        }
-    }
-    const std::vector<AnyField> fieldsOfName = FieldsOfVariable(name);
-    if (fieldsOfName.empty()) {
+    std::vector<const SettingKey*> candidates;
+    switch (FindSettingByName(name, setting, candidates)) {
+    case SettingLookup::Found: return true;
+    case SettingLookup::Unknown:
         why = "unknown setting '" + ShownName(name) + "' (neither a settings key nor a server variable)";
         return false;
-    }
-    if (fieldsOfName.size() > 1) {
+    case SettingLookup::Ambiguous:
         why = "'" + ShownName(name) + "' is written from several settings:";
-        for (AnyField field : fieldsOfName) {
-            for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
-                if (SameField(keys[i].field, field)) why += std::string(" ") + keys[i].key;
-            }
-        }
+        for (const SettingKey* key : candidates) why += std::string(" ") + key->key;
         return false;
-    }
-    for (std::size_t i = 0; i < kSettingKeyCount; ++i) {
-        if (SameField(keys[i].field, fieldsOfName.front())) {
-            setting = SettingOf(keys[i]);
-            return true;
-        }
+    case SettingLookup::NoKey: break;
     }
     why = "unknown setting '" + ShownName(name) + "'";
     return false;
@@ -138,7 +43,7 @@ nlohmann::ordered_json SettingJson(const Setting& setting, const ServerSettings&
     const PageField& row = *setting.row;
     nlohmann::ordered_json entry;
     entry["page"] = setting.page->name;
-    entry["label"] = LabelText(row);
+    entry["label"] = PageLabelText(row);
     entry["kind"] = KindName(KindOf(row.conversion));
     entry["value"] = ShowPageValue(row, settings);
     nlohmann::ordered_json choices = nullptr;
@@ -152,7 +57,7 @@ nlohmann::ordered_json SettingJson(const Setting& setting, const ServerSettings&
     }
     entry["choices"] = choices;
     entry["allowed"] = AllowedValues(row);
-    entry["variables"] = VariablesOf(setting.key->field);
+    entry["variables"] = VariablesOfField(setting.key->field);
     if (row.hidden) entry["hidden"] = true;
     return entry;
 }
@@ -179,7 +84,7 @@ int RunGet(const ServerContext& context, const GetOptions& options) {
     if (refused) return kExitFailed;
     if (options.keys.empty()) {
         const SettingKey* keys = SettingKeys();
-        for (std::size_t i = 0; i < kSettingKeyCount; ++i) chosen.push_back(SettingOf(keys[i]));
+        for (std::size_t i = 0; i < kSettingKeyCount; ++i) chosen.push_back(SettingRefOf(keys[i]));
     }
     const auto settings = LoadSettings(context);
     if (options.json) {
@@ -193,7 +98,7 @@ int RunGet(const ServerContext& context, const GetOptions& options) {
         // terminal, a line break as \x0D\x0A (--json gives them exactly).
         std::cout << setting.key->key << '=' << ShownName(ShowPageValue(*setting.row, *settings));
         if (options.verbose) {
-            std::cout << "    # " << setting.page->name << ": " << LabelText(*setting.row) << " ("
+            std::cout << "    # " << setting.page->name << ": " << PageLabelText(*setting.row) << " ("
                       << KindName(KindOf(setting.row->conversion)) << ")";
         }
         std::cout << '\n';
@@ -224,7 +129,7 @@ int RunSet(const ServerContext& context, const std::vector<std::string>& assignm
         if (setting.row->conversion == PageConversion::MarkedList) {
             // The lists take only names that were found, one by one.
             Say(std::string(key) + " is edited with 'servolt-cli " +
-                (SameField(setting.key->field, fields::MapRotationList) ? "rotation" : "mods") +
+                (setting.key->field.offset == fields::MapRotationList.offset ? "rotation" : "mods") +
                 " add|remove|...', not set as a whole");
             refused = true;
             continue;

@@ -1,9 +1,7 @@
-// What check finds about the host rather than the configuration: whether the
-// server program is one this host can start.
+#include "core/check/host_findings.h"
+
 #include <cstdio>
 
-#include "cli/command.h"
-#include "core/check/config_check.h"
 #include "core/launch/launch_paths.h"
 #include "core/launch/program_header.h"
 #include "platform/platform.h"
