@@ -13,7 +13,9 @@
 #include "web/server_routes.h"
 #include "web/server_supervisor.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
