@@ -194,6 +194,42 @@ TEST_F(ServerRoutes, InstancesShowTheirStatusAndWhoSupervisesThem) {
               std::string::npos);
 }
 
+// serve's --game and --prefix stand for an instance that names none; the
+// rest is the same for every run; nothing is started without a program.
+TEST_F(ServerRoutes, TheRunIsThisProgramWithServesPlacesForAnInstanceWithoutItsOwn) {
+    site_.winePrefix = root_ + "\\prefix";
+    site_.keepHistory = 7;
+    ServerSupervisor supervisor(site_);
+    const std::vector<std::string> common = {"--grace", "10", "--instances", site_.instancesFile};
+    const struct {
+        ::Instance instance;
+        std::vector<std::string> places;
+    } cases[] = {
+        {{"default", "", "", "", "", {}}, {"--game", site_.gameFolder, "--prefix", site_.winePrefix}},
+        {{"alpha", "A", "", "", "", {}}, {"--prefix", site_.winePrefix}},
+        {{"beta", "", "Q", "", "", {}}, {"--game", site_.gameFolder}},
+        {{"gamma", "A", "Q", "x.ini", "x.cfg", {}}, {}},
+    };
+    for (const auto& c : cases) {
+        platform::ProcessStart start;
+        std::string why;
+        ASSERT_TRUE(supervisor.RunCommand(c.instance, start, why)) << why;
+        std::vector<std::string> expected = {"run", "--instance", c.instance.name};
+        expected.insert(expected.end(), common.begin(), common.end());
+        expected.insert(expected.end(), c.places.begin(), c.places.end());
+        expected.insert(expected.end(), {"--keep-history", "7"});
+        EXPECT_EQ(start.program, site_.program);
+        EXPECT_EQ(start.arguments, expected) << c.instance.name;
+        EXPECT_FALSE(start.folder.empty());
+    }
+    site_.program.clear();
+    platform::ProcessStart start;
+    std::string why;
+    EXPECT_FALSE(supervisor.RunCommand(cases[0].instance, start, why));
+    EXPECT_FALSE(supervisor.Start(cases[0].instance, why));
+    EXPECT_NE(why.find("not known"), std::string::npos);
+}
+
 // The log the status file names (run --log) or the instance's own, its
 // Windows-1252 bytes as UTF-8, the line being written left for later.
 TEST_F(ServerRoutes, LogIsReadByOffsetsAsUtf8) {
