@@ -110,6 +110,10 @@ namespace {
 // been dealt with; an end of the pipe without that word means this process
 // is gone, and the group is ended by force.
 [[noreturn]] void RunGuard(int watched, int nothing) {
+    // A group of its own: this process may itself be a child that is ended
+    // with its whole group (a run that serve ends by force), and the guard
+    // must outlive it to end the group it watches.
+    setpgid(0, 0);
     for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) signal(s, SIG_IGN);
     signal(SIGCHLD, SIG_DFL);
     sigset_t none;
