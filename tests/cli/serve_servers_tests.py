@@ -49,7 +49,7 @@ class ServeServers(ProcessTest):
             # runs them one at a time): each test starts without any.
             for folder in self.instance_folders():
                 for name in os.listdir(folder):
-                    if name.endswith((".status", ".lock", ".log")):
+                    if name.endswith((".status", ".lock", ".log")) or ".log." in name:
                         os.remove(os.path.join(folder, name))
                 instances = os.path.join(os.path.dirname(folder), "instances.ini")
                 if os.path.isfile(instances):
@@ -159,6 +159,8 @@ class ServeServers(ProcessTest):
         running = self.wait_state("running")
         self.assertNotEqual(running["status"]["pid"], first)
         self.assertEqual(running["status"]["supervisor"], "serve")
+        # Up, not only started: a stop asked sooner would find no window.
+        self.log_lines(r"^fake: line 3 of 3$", count=2)
 
         status, answer = self.ask("POST", "/api/i/default/stop")
         self.assertEqual((status, answer["status"]["state"]), (200, "stopping"), answer)
