@@ -77,8 +77,11 @@ public:
     WaitResult Wait(long timeoutMs, const OutputSink& sink, bool untilStopRequest, unsigned stopRequestsSeen = 0);
 
     // Asks the child to end. Windows: Ctrl+Break to its process group (a
-    // console server) and WM_CLOSE to the top-level windows of every process
-    // of its job, as taskkill without /F does (a windowed server). POSIX:
+    // console server), the same through an event of the child's for a child
+    // that catches stop requests where no console carries Ctrl+Break (a
+    // servolt-cli run started by serve), and WM_CLOSE to the top-level
+    // windows of every process of its job, as taskkill without /F does (a
+    // windowed server). POSIX:
     // SIGINT to its process group, which Wine turns into Ctrl+C for a
     // Windows console program (SIGTERM would end a Wine process at once).
     void AskToStop();
@@ -94,7 +97,8 @@ private:
 
 // ---- The operator's requests to stop -------------------------------------
 // From now on Ctrl+C, Ctrl+Break, closing the console and system shutdown
-// (Windows), or SIGINT, SIGTERM and SIGHUP (POSIX; SIGINT and SIGHUP only
+// (Windows; a parent's AskToStop counts as Ctrl+Break even without a
+// console), or SIGINT, SIGTERM and SIGHUP (POSIX; SIGINT and SIGHUP only
 // when this process was not started with them ignored), no longer end this
 // process but are recorded as a request to stop.
 void CatchStopRequests();

@@ -17,6 +17,9 @@
 //   pace=MS       wait MS milliseconds after each printed line
 //   window        (Windows) own a hidden top-level window that WM_CLOSE ends
 //
+// FAKE_SERVER_WORDS in its environment adds words after these, blank
+// separated: for a server started where no words can be added (the runs
+// that serve starts).
 // It says how it was started on its first line: "fake: started pid N ..."
 // with its arguments (each in brackets; on Windows the command line byte for byte), its folder
 // and WINEPREFIX. While it runs it appends a dot to alive.txt in its folder
@@ -139,9 +142,19 @@ int main(int argc, char** argv) {
     bool hang = false, crash = false, toStderr = false, window = false, ignoreStop = false, deaf = false;
     int lines = 0, width = 0, pace = 0;
     std::string args;
-    for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
-        args += (i > 1 ? "] [" : "[") + word + (i + 1 == argc ? "]" : "");
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (const char* more = std::getenv("FAKE_SERVER_WORDS")) {
+        for (const char* at = more; *at != '\0';) {
+            const char* end = std::strchr(at, ' ');
+            if (end == nullptr) end = at + std::strlen(at);
+            if (end > at) words.emplace_back(at, end);
+            at = *end != '\0' ? end + 1 : end;
+        }
+    }
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        const std::string& word = words[k];
+        const std::size_t i = k + 1;
+        args += (i > 1 ? "] [" : "[") + word + (k + 1 == words.size() ? "]" : "");
         const auto value = [&](const char* key) -> const char* {
             const std::size_t n = std::strlen(key);
             return word.compare(0, n, key) == 0 ? word.c_str() + n : nullptr;

@@ -110,6 +110,10 @@ namespace {
 // been dealt with; an end of the pipe without that word means this process
 // is gone, and the group is ended by force.
 [[noreturn]] void RunGuard(int watched, int nothing) {
+    // A group of its own: this process may itself be a child that is ended
+    // with its whole group (a run that serve ends by force), and the guard
+    // must outlive it to end the group it watches.
+    setpgid(0, 0);
     for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) signal(s, SIG_IGN);
     signal(SIGCHLD, SIG_DFL);
     sigset_t none;
@@ -304,6 +308,11 @@ WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool until
     State& s = *state_;
     const long long deadline = NowMs() + (timeoutMs < 0 ? 0 : timeoutMs);
     char buffer[65536];
+    // Even a wait without time hands over what has arrived: until a look
+    // finds the pipe empty, or a bounded amount, so that a child that never
+    // pauses cannot keep the caller here.
+    bool idle = false;
+    std::size_t taken = 0;
     for (;;) {
         if (!s.ended && s.pid > 0) {
             // Seen without reaping, so that the group's id cannot be taken by
@@ -342,7 +351,8 @@ WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool until
         long long left = -1;
         if (timeoutMs >= 0) {
             left = deadline - NowMs();
-            if (left <= 0) return WaitResult::TimedOut;
+            if (left <= 0 && (idle || s.output < 0 || taken >= (1u << 20))) return WaitResult::TimedOut;
+            if (left < 0) left = 0;
         }
         pollfd watched[2] = {{g_wake[0], POLLIN, 0}, {s.output, POLLIN, 0}};
         // A SIGCHLD that arrives between the check above and poll() has
@@ -351,9 +361,12 @@ WaitResult ChildProcess::Wait(long timeoutMs, const OutputSink& sink, bool until
         const int wait = static_cast<int>(left < 0 || left > 1000 ? 1000 : left);
         if (poll(watched, s.output >= 0 ? 2 : 1, wait) < 0 && errno != EINTR) return WaitResult::TimedOut;
         if (watched[0].revents) DrainWakePipe();
+        idle = true;
         if (s.output >= 0 && watched[1].revents) {
             const ssize_t n = read(s.output, buffer, sizeof buffer);
             if (n > 0) {
+                idle = false;
+                taken += static_cast<std::size_t>(n);
                 sink(buffer, static_cast<std::size_t>(n));
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 close(s.output);  // the end of the output; the end of the child comes by SIGCHLD

@@ -53,6 +53,17 @@ BOOL WINAPI OnConsoleEvent(DWORD type) {
     return TRUE;
 }
 
+// A request to stop that needs no console: GenerateConsoleCtrlEvent fails
+// for a process without one (a service, a task) and for any process group
+// under Wine, so AskToStop also sets this event of the child's, which a
+// servolt process that catches stop requests counts as a Ctrl+Break.
+std::string NamedStopEvent(DWORD process) { return "Local\\servolt-stop-" + std::to_string(process); }
+
+DWORD WINAPI WatchNamedStopEvent(void* event) {
+    while (WaitForSingleObject(static_cast<HANDLE>(event), INFINITE) == WAIT_OBJECT_0) OnConsoleEvent(CTRL_BREAK_EVENT);
+    return 0;
+}
+
 // One argument as CommandLineToArgvW and the C runtime read it back.
 std::string Quoted(const std::string& argument) {
     if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
@@ -284,6 +295,10 @@ void ChildProcess::AskToStop() {
     // A console server: Ctrl+Break, the one console event a new process
     // group receives (Ctrl+C is switched off in it).
     GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, s.id);
+    if (HANDLE named = OpenEventA(EVENT_MODIFY_STATE, FALSE, NamedStopEvent(s.id).c_str())) {
+        SetEvent(named);
+        CloseHandle(named);
+    }
     // A windowed server: WM_CLOSE, as its close box would send, to the
     // top-level windows of every process in the job (a launcher's child too).
     WindowSearch search;
@@ -314,6 +329,16 @@ void CatchStopRequests() {
     StopEvent();
     HandledEvent();
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    static const bool watched = [] {
+        HANDLE named = CreateEventA(nullptr, FALSE, FALSE, NamedStopEvent(GetCurrentProcessId()).c_str());
+        // One made before this process by another is not ours to obey.
+        if (named != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+            CloseHandle(named);
+            return false;
+        }
+        return named != nullptr && CreateThread(nullptr, 0, WatchNamedStopEvent, named, 0, nullptr) != nullptr;
+    }();
+    (void)watched;
 }
 
 bool StopRequested() { return StopRequestCount() != 0; }
