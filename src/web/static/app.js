@@ -43,6 +43,7 @@
     importBody: null,
     log: { lines: [], next: null, instance: "", timer: 0, busy: false },
     serversTimer: 0,
+    serversShown: "",
   };
 
   const $ = (id) => document.getElementById(id);
@@ -76,10 +77,12 @@
         options.body = JSON.stringify(body);
       }
     }
+    busy(1);
     let response;
     try {
       response = await fetch(path, options);
     } catch (e) {
+      busy(-1);
       return { status: 0, json: { error: "servolt-cli serve does not answer (" + e.message + ")" } };
     }
     let json = null;
@@ -88,10 +91,19 @@
     } catch (e) {
       json = { error: "answer " + response.status + " without a readable body" };
     }
+    busy(-1);
     if (response.status === 401) {
       problem("The session has ended: open the address servolt-cli serve printed again.");
     }
     return { status: response.status, json: json || {} };
+  }
+
+  // The page says it is busy while any request is under way (screen
+  // readers hold back; scripts driving the page wait for it).
+  let pending = 0;
+  function busy(by) {
+    pending += by;
+    $("main").setAttribute("aria-busy", pending > 0 ? "true" : "false");
   }
 
   const iapi = (method, route, body, type) =>
@@ -259,8 +271,8 @@
     if (input.type === "checkbox") {
       return el("div", { class: "row check", "data-key": row.key }, input, label, note(row.key));
     }
-    const wide = input.tagName === "TEXTAREA";
-    return el("div", { class: "row field" + (wide ? " wide" : ""), "data-key": row.key }, label, input, note(row.key));
+    const wide = input.tagName === "TEXTAREA" ? " wide" : input.type === "text" ? " text" : "";
+    return el("div", { class: "row field" + wide, "data-key": row.key }, label, input, note(row.key));
   }
 
   function runsOf(rows) {
@@ -423,8 +435,12 @@
         event.preventDefault();
         $("m-" + key + "-" + to).focus();
       });
+      // A click on the name selects the entry, as in the window's list; only
+      // the box itself changes the mark.
+      const label = el("label", { for: id, text: entry.name });
+      label.addEventListener("click", (event) => { event.preventDefault(); check.focus(); });
       const line = el("div", { class: "entry" + (i === S.selected[key] ? " selected" : ""), "data-index": i },
-        check, el("label", { for: id, text: entry.name }));
+        check, label);
       line.addEventListener("click", () => select(key, i));
       box.append(line);
     });
@@ -743,6 +759,11 @@
     const body = $("servers") && $("servers").tBodies[0];
     if (!body) return;
     if (r.status !== 200) { $("servers-msg").textContent = r.json.error || "The servers could not be read."; return; }
+    // Rows are rebuilt only when something changed, so that a button being
+    // used and a screen reader's place stay where they are.
+    const shown = JSON.stringify(r.json.instances || []);
+    if (shown === S.serversShown) return;
+    S.serversShown = shown;
     const rows = [];
     const choose = $("log-instance");
     const names = [];
@@ -778,6 +799,7 @@
     const button = $(action + "-" + name);
     if (button) button.disabled = true;
     const r = await api("POST", "/api/i/" + encodeURIComponent(name) + "/" + action);
+    S.serversShown = "";
     if (r.status !== 200 || !r.json.ok) $("servers-msg").textContent = name + ": " + (r.json.error || action + " failed");
     await loadServers();
   }
