@@ -33,6 +33,15 @@ FILES = ("Servolt.ini", "server.cfg", os.path.join("moddir", "usedmods.cfg"))
 PAGES = ("Basic", "Advanced", "Advanced2", "Team", "Limits", "Maps", "Weapons", "Explosives", "Mods")
 
 
+def read(path):
+    """The file's bytes; None when there is no file."""
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
 class Folder:
     """A home and a game folder made from the demo template."""
 
@@ -58,11 +67,7 @@ class Folder:
         return done.stdout
 
     def files(self):
-        out = {}
-        for name in FILES:
-            path = os.path.join(self.user, name)
-            out[name] = open(path, "rb").read() if os.path.exists(path) else None
-        return out
+        return {name: read(os.path.join(self.user, name)) for name in FILES}
 
 
 class Serve:
@@ -87,7 +92,7 @@ class Serve:
                 cwd=folder.game, env=env, stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         deadline = time.time() + 20
         while time.time() < deadline:
-            text = open(self.output, "rb").read().decode("latin-1")
+            text = read(self.output).decode("latin-1")
             found = re.search(r"(http://127\.0\.0\.1:\d+/login\?token=[0-9a-f]+)", text)
             if found:
                 self.url = found.group(1)
@@ -96,7 +101,7 @@ class Serve:
                 break
             time.sleep(0.05)
         self.stop()
-        raise AssertionError("serve printed no address:\n" + open(self.output, "rb").read().decode("latin-1"))
+        raise AssertionError("serve printed no address:\n" + read(self.output).decode("latin-1"))
 
     def stop(self):
         if self.process.poll() is None:
@@ -417,4 +422,5 @@ if __name__ == "__main__":
     parser.add_argument("--chromium", default="/usr/bin/chromium")
     parser.add_argument("--chromedriver", default="/usr/bin/chromedriver")
     ARGS, rest = parser.parse_known_args()
+    ARGS.cli, ARGS.fake, ARGS.shots = (os.path.abspath(p) for p in (ARGS.cli, ARGS.fake, ARGS.shots))
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)

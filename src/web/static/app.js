@@ -692,10 +692,11 @@
     $("import-merge").addEventListener("change", () => { $("import-apply").disabled = true; });
   }
 
+  // The import's exit codes, as the command line documents them.
   const IMPORT_MEANING = [
-    "The server would be told everything the file tells it.",
-    "The server would be told some variables otherwise (named in the report).",
-    "The file cannot be imported.",
+    "Every line's effect is kept.",
+    "A variable would end otherwise, a line is dropped, or the file assigns nothing: see the report.",
+    "Nothing can be written: the file cannot be read or is not text, or the settings file cannot be written.",
   ];
 
   async function runImport(apply) {
@@ -742,8 +743,12 @@
   }
 
   function when(seconds) {
+    // The local time as the run log and the history write it.
     if (!seconds) return "\u2014";
-    return new Date(seconds * 1000).toLocaleString();
+    const t = new Date(seconds * 1000);
+    const two = (n) => String(n).padStart(2, "0");
+    return t.getFullYear() + "-" + two(t.getMonth() + 1) + "-" + two(t.getDate()) + " " +
+      two(t.getHours()) + ":" + two(t.getMinutes()) + ":" + two(t.getSeconds());
   }
 
   function stateText(status, control) {
