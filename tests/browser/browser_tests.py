@@ -178,6 +178,11 @@ class Page(unittest.TestCase):
         return self.driver.execute_script(
             "const e = document.getElementById(arguments[0]); return e ? e.innerText : '';", name)
 
+    def value(self, name):
+        """A field's value, read afresh: the page rebuilds its fields as it loads."""
+        return self.driver.execute_script(
+            "const e = document.getElementById(arguments[0]); return e ? e.value : null;", name)
+
     def tab(self, name):
         self.by_id("tab-" + name).click()
         self.wait(lambda d: d.find_element(By.ID, "panel-" + name).is_displayed())
@@ -319,6 +324,45 @@ class Page(unittest.TestCase):
         self.ref.cli("set", "ServerName=Kept", "VoteMajority=60")
         self.ref.cli("write")
         self.assert_same_files("after the refusal")
+
+    def test_edits_stay_a_draft_until_saved_and_use_defaults_saves_the_defaults(self):
+        self.type_into("f-ServerName", "Draft Battle")
+        self.tab("Team")
+        self.type_into("f-VoteMajority", "60")
+        self.save()
+        # Another server of the host: leaving unsaved edits asks, and staying keeps them.
+        match_ini = os.path.join(self.web.root, "match.ini")
+        self.web.cli("instance", "--instances", os.path.join(self.web.root, "instances.ini"), "add", "match",
+                     "--game", self.web.game, "--ini", match_ini, "--cfg", "match.cfg")
+        self.driver.refresh()
+        self.wait(lambda d: len(Select(d.find_element(By.ID, "instance")).options) == 2, message="for two servers")
+        self.wait_idle()
+        self.tab("Basic")
+        self.type_into("f-ServerName", "Not Yet")
+        Select(self.by_id("instance")).select_by_value("match")
+        self.driver.switch_to.alert.dismiss()
+        self.assertEqual(Select(self.by_id("instance")).first_selected_option.get_attribute("value"), "default")
+        self.assertEqual(self.by_id("f-ServerName").get_attribute("value"), "Not Yet")
+        Select(self.by_id("instance")).select_by_value("match")
+        self.driver.switch_to.alert.accept()
+        self.wait(lambda d: self.value("f-ServerName") == "Nameless Battle",
+                  message="for the other server's settings")
+        self.wait_idle()
+        self.assertIsNone(read(match_ini))
+        self.assertEqual(self.web.files()["Servolt.ini"].count(b"Not Yet"), 0)
+        # Use Defaults shows the defaults; Save stores them as a fresh settings file has them.
+        Select(self.by_id("instance")).select_by_value("default")
+        self.wait(lambda d: self.value("f-ServerName") == "Draft Battle",
+                  message="for the saved settings")
+        self.wait_idle()
+        self.by_id("defaults").click()
+        self.wait(lambda d: self.value("f-ServerName") == "Nameless Battle",
+                  message="for the defaults")
+        self.assertIn(b"Draft Battle", self.web.files()["Servolt.ini"])
+        self.save()
+        self.ref.cli("set", "ServerName=Nameless Battle")
+        self.ref.cli("write")
+        self.assert_same_files("Use Defaults")
 
     def test_an_imported_server_cfg_is_reported_then_applied(self):
         script = os.path.join(self.web.root, "old.cfg")

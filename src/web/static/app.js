@@ -558,9 +558,12 @@
     for (const key of Object.keys(S.draft)) {
       if (S.defaultsShown || (S.touched.has(key) && S.draft[key] !== S.stored[key])) values[key] = S.draft[key];
     }
+    // A list goes only when it differs from the stored one, even after Use
+    // Defaults: the stored text of an untouched list is kept byte for byte,
+    // as the window keeps it until its list is edited.
     const lists = {};
     for (const key of Object.keys(S.lists)) {
-      if (S.defaultsShown || !sameList(S.lists[key], S.storedLists[key])) lists[key] = S.lists[key];
+      if (!sameList(S.lists[key], S.storedLists[key])) lists[key] = S.lists[key];
     }
     $("save").disabled = true;
     say("Saving\u2026");
