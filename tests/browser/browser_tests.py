@@ -443,6 +443,19 @@ class Page(unittest.TestCase):
         self.driver.switch_to.active_element.send_keys(Keys.HOME)
         self.driver.switch_to.active_element.send_keys(Keys.TAB)
         self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "f-ServerName")
+        # The rotation is one stop of the Tab key; arrows walk it, Space marks.
+        self.tab("Maps")
+        self.by_id("maps").click()
+        active = lambda: self.driver.switch_to.active_element  # noqa: E731
+        for _ in range(5):
+            active().send_keys(Keys.TAB)
+        self.assertEqual(active().get_attribute("id"), "m-MapRotationList-0")
+        active().send_keys(Keys.ARROW_DOWN)
+        active().send_keys(Keys.SPACE)
+        self.assertEqual(active().get_attribute("id"), "m-MapRotationList-1")
+        self.assertEqual([mark for _, mark in self.rotation("MapRotationList")][:3], [False, True, False])
+        active().send_keys(Keys.TAB)
+        self.assertEqual(active().get_attribute("id"), "use-map")
         for width, height, suffix in ((1024, 768, ""), (400, 800, "-phone")):
             self.viewport(width, height)
             for name in PAGES + ("Check", "Servers", "History"):

@@ -425,7 +425,10 @@
     box.replaceChildren();
     list.forEach((entry, i) => {
       const id = "m-" + key + "-" + i;
-      const check = el("input", { type: "checkbox", id, "data-name": entry.name });
+      // One stop of the Tab key for the whole list: the selected entry (the
+      // first when none is), the arrow keys walk the others.
+      const current = S.selected[key] >= 0 && S.selected[key] < list.length ? S.selected[key] : 0;
+      const check = el("input", { type: "checkbox", id, "data-name": entry.name, tabindex: i === current ? 0 : -1 });
       check.checked = entry.marked;
       check.addEventListener("change", () => { entry.marked = check.checked; listChanged(key, true); });
       check.addEventListener("focus", () => select(key, i));
@@ -452,7 +455,9 @@
   function select(key, i) {
     S.selected[key] = i;
     for (const line of $("f-" + key).children) {
-      line.classList.toggle("selected", Number(line.dataset.index) === i);
+      const on = Number(line.dataset.index) === i;
+      line.classList.toggle("selected", on);
+      line.querySelector("input").tabIndex = on ? 0 : -1;
     }
   }
 
