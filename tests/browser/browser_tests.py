@@ -6,6 +6,7 @@ second folder: what the page saves must be the command line's bytes.
 
 Run with the interpreter that has Selenium (Debian's /usr/bin/python3).
 """
+import json
 import os
 import re
 import shutil
@@ -401,6 +402,16 @@ class Page(unittest.TestCase):
         self.wait(lambda d: self.text("log").count("fake: line 3 of 3") >= 2, message="for the second run's lines")
         self.by_id("stop-default").click()
         self.wait(lambda d: state() not in ("running", ""), timeout=30, message="for the last stop")
+        # Lines that come faster than the page shows them all arrive in order,
+        # and the page keeps the newest 1,000.
+        log = json.loads(self.web.cli("paths", "--json", "--instances",
+                                      os.path.join(self.web.root, "instances.ini")))["log"]
+        with open(log, "ab") as f:
+            f.write(b"".join(b"burst line %d\n" % n for n in range(1, 1201)))
+        self.wait(lambda d: self.text("log").endswith("burst line 1200"), message="for the burst")
+        shown = self.text("log").split("\n")
+        self.assertEqual(len(shown), 1000)
+        self.assertEqual(shown, ["burst line %d" % n for n in range(201, 1201)])
 
     def test_history_restores_an_earlier_save(self):
         self.type_into("f-ServerName", "First")
