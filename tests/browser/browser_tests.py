@@ -74,12 +74,12 @@ class Folder:
 class Serve:
     """servolt-cli serve on a free port of the loopback."""
 
-    def __init__(self, folder):
-        self.output = os.path.join(folder.root, "serve.out")
+    def __init__(self, folder, *options):
+        self.output = os.path.join(folder.root, "serve%d.out" % len(os.listdir(folder.root)))
         # The server is started through a `wine` of its own on PATH, which
         # runs the stand-in with words that keep it up and make it print.
         bin_folder = os.path.join(folder.root, "bin")
-        os.makedirs(bin_folder)
+        os.makedirs(bin_folder, exist_ok=True)
         with open(os.path.join(bin_folder, "wine"), "w") as f:
             f.write('#!/bin/sh\nexec "$@" hang print=3\n')
         os.chmod(os.path.join(bin_folder, "wine"), 0o755)
@@ -89,7 +89,7 @@ class Serve:
             self.process = subprocess.Popen(
                 [ARGS.cli, "serve", "--listen", "127.0.0.1:0", "--game", folder.game,
                  "--instances", os.path.join(folder.root, "instances.ini"),
-                 "--token-file", os.path.join(folder.root, "serve.token")],
+                 "--token-file", os.path.join(folder.root, "serve.token"), *options],
                 cwd=folder.game, env=env, stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         deadline = time.time() + 20
         while time.time() < deadline:
@@ -364,6 +364,21 @@ class Page(unittest.TestCase):
         self.ref.cli("set", "ServerName=Nameless Battle")
         self.ref.cli("write")
         self.assert_same_files("Use Defaults")
+
+    def test_the_password_form_signs_in(self):
+        password = os.path.join(self.web.root, "password")
+        with open(password, "w") as f:
+            f.write("horse battery\n")
+        os.chmod(password, 0o600)
+        self.serve.stop()
+        self.serve = Serve(self.web, "--password-file", password)
+        self.addCleanup(self.serve.stop)
+        self.driver.delete_all_cookies()
+        self.driver.get(self.serve.url.split("/login")[0] + "/login")
+        self.by_id("password").send_keys("horse battery", Keys.ENTER)
+        self.wait(lambda d: d.find_elements(By.ID, "tab-Basic"), message="for the page after the form")
+        self.wait_idle()
+        self.assertEqual(self.value("f-ServerName"), "Nameless Battle")
 
     def test_an_imported_server_cfg_is_reported_then_applied(self):
         script = os.path.join(self.web.root, "old.cfg")
