@@ -106,7 +106,9 @@ class Serve:
 
     def stop(self):
         if self.process.poll() is None:
-            self.process.send_signal(signal.SIGINT)
+            # SIGTERM: a suite started in the background of a shell inherits
+            # SIGINT ignored, and serve would never hear it.
+            self.process.send_signal(signal.SIGTERM)
             try:
                 self.process.wait(30)
             except subprocess.TimeoutExpired:
