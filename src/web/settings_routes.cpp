@@ -197,7 +197,8 @@ WebResponse GetPages(const WebSite& site, const WebRequest& request, const Route
                         {"launch", UIText(IDS_LAUNCH_SERVER)}, {"add", UIText(IDS_ADD_BUTTON)},
                         {"remove", UIText(IDS_REMOVE_BUTTON)}, {"up", UIText(IDS_UP_BUTTON)},
                         {"down", UIText(IDS_DOWN_BUTTON)},     {"useMap", UIText(IDS_USE_MAP)},
-                        {"modsHint", UIText(IDS_MODS_DOWNLOAD_HINT)}};
+                        {"modsHint", UIText(IDS_MODS_DOWNLOAD_HINT)}, {"maps", UIText(IDS_MAPS_FOUND)},
+                        {"modsFound", UIText(IDS_MODS_FOUND)}};
     return JsonResponse({{"instance", Text(server.name)},
                          {"settingsFile", PathText(server.context.places.settingsFile)},
                          {"exists", SettingsFileExists(server.context.places)},
@@ -326,7 +327,18 @@ WebResponse PostSave(const WebSite& site, const WebRequest& request, const Route
     json body;
     std::string why;
     if (!ParseJsonObject(request.body, body, why)) return ErrorResponse(400, why);
-    const auto stored = LoadStored(server);
+    // "defaults": the page shows Use Defaults' settings: what is saved starts
+    // from them, every field and list included, as the window's Save after
+    // Use Defaults writes the defaults' own bytes.
+    const json* fromDefaults = body.contains("defaults") ? &body.at("defaults") : nullptr;
+    if (fromDefaults != nullptr && !fromDefaults->is_boolean()) return ErrorResponse(400, "defaults is not true or false");
+    std::unique_ptr<ServerSettings> stored;
+    if (fromDefaults != nullptr && fromDefaults->get<bool>()) {
+        stored = std::make_unique<ServerSettings>();
+        stored->SetDefaults();
+    } else {
+        stored = LoadStored(server);
+    }
     auto settings = std::make_unique<ServerSettings>(*stored);
     json problems = json::object();
 

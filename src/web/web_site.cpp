@@ -4,7 +4,11 @@
 
 bool ListSiteInstances(const WebSite& site, std::vector<Instance>& instances, std::string& why) {
     instances.clear();
-    if (!site.instancesFile.empty() && !ReadInstances(site.instancesFile, instances, why)) return false;
+    // The same file PlacesOfInstance reads, so that every instance listed can be opened.
+    CliPlaces options;
+    options.instances = site.instancesFile;
+    const std::string file = InstancesFileOf(options);
+    if (!file.empty() && !ReadInstances(file, instances, why)) return false;
     if (FindInstance(instances, kDefaultInstanceName) == nullptr) {
         instances.insert(instances.begin(), Instance{kDefaultInstanceName, "", "", "", "", {}});
     }

@@ -33,6 +33,7 @@
     draft: {},         // key -> value as edited
     lists: {},         // list key -> [{name, marked}] as edited
     storedLists: {},
+    defaultLists: {},
     selected: {},      // list key -> index of the selected entry, -1 for none
     touched: new Set(),
     defaultsShown: false,
@@ -321,7 +322,7 @@
     if (!listRow) { panel.append(...runsOf(others)); return; }
     const key = listRow.key;
     const foundId = maps ? "maps" : "modsFound";
-    const foundLabel = maps ? texts.maps || "Maps" : texts.modsFound || "Mods Found";
+    const foundLabel = maps ? texts.maps : texts.modsFound;
     const found = el("select", { id: foundId, size: 12, class: "found" });
     const buttons = el("div", { class: "movers" },
       el("button", { type: "button", id: key + "-add", text: texts.add, onclick: () => addFound(key, found) }),
@@ -563,16 +564,17 @@
     for (const key of Object.keys(S.draft)) {
       if (S.defaultsShown || (S.touched.has(key) && S.draft[key] !== S.stored[key])) values[key] = S.draft[key];
     }
-    // A list goes only when it differs from the stored one, even after Use
-    // Defaults: the stored text of an untouched list is kept byte for byte,
-    // as the window keeps it until its list is edited.
+    // A list goes only when it was edited: the text it was read from (the
+    // stored one, or after Use Defaults the defaults') is kept byte for byte
+    // otherwise, as the window keeps it until its list is edited.
+    const base = S.defaultsShown ? S.defaultLists : S.storedLists;
     const lists = {};
     for (const key of Object.keys(S.lists)) {
-      if (!sameList(S.lists[key], S.storedLists[key])) lists[key] = S.lists[key];
+      if (!sameList(S.lists[key], base[key])) lists[key] = S.lists[key];
     }
     $("save").disabled = true;
     say("Saving\u2026");
-    const r = await iapi("POST", "/save", { values, lists });
+    const r = await iapi("POST", "/save", { defaults: S.defaultsShown, values, lists });
     $("save").disabled = false;
     if (r.status === 422) {
       say("Not saved.");
@@ -621,7 +623,8 @@
       for (const row of page.rows) {
         if (!row.key) continue;
         if (row.kind === "marked list") {
-          S.lists[row.key] = row.entries.map((e) => ({ name: e.name, marked: !!e.marked }));
+          S.defaultLists[row.key] = row.entries.map((e) => ({ name: e.name, marked: !!e.marked }));
+          S.lists[row.key] = S.defaultLists[row.key].map((e) => Object.assign({}, e));
           S.selected[row.key] = -1;
         } else {
           S.draft[row.key] = row.value;

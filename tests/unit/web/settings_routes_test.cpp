@@ -100,8 +100,11 @@ TEST_F(SettingsRoutesTest, PagesShowEveryRowOnceInOrderWithItsLabelAndValue) {
         const json answer = Body(response);
         EXPECT_EQ(answer["instance"], "default");
         EXPECT_TRUE(answer["exists"].get<bool>());
-        EXPECT_EQ(answer["texts"]["save"], Cp1252ToUtf8(LoadUIText(IDS_SAVE_CONFIG)));
-        EXPECT_EQ(answer["texts"]["modsHint"], Cp1252ToUtf8(LoadUIText(IDS_MODS_DOWNLOAD_HINT)));
+        const std::pair<const char*, int> texts[] = {{"save", IDS_SAVE_CONFIG},
+                                                     {"modsHint", IDS_MODS_DOWNLOAD_HINT},
+                                                     {"maps", IDS_MAPS_FOUND},
+                                                     {"modsFound", IDS_MODS_FOUND}};
+        for (const auto& [key, id] : texts) EXPECT_EQ(answer["texts"][key], Cp1252ToUtf8(LoadUIText(id))) << key;
         ASSERT_EQ(answer["pages"].size(), std::size(kSettingsPages));
         std::size_t p = 0;
         for (const SettingsPage& page : kSettingsPages) {
@@ -203,6 +206,35 @@ TEST_F(SettingsRoutesTest, SaveWritesWhatSaveConfigurationWritesAndKeepsHistory)
     const std::vector<HistoryEntry> entries = ListHistory(server_.places);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries.back().reason, "Save Config");
+}
+
+// Use Defaults then Save: the defaults' own bytes, lists and hidden fields
+// included, whatever the stored file held; a field edited meanwhile still goes.
+TEST_F(SettingsRoutesTest, SaveAfterUseDefaultsWritesTheDefaults) {
+    const struct {
+        const char* body;
+        const char* serverName;  // nullptr: the default's
+    } cases[] = {{R"({"defaults":true})", nullptr}, {R"({"defaults":true,"values":{"ServerName":"Mine"}})", "Mine"}};
+    int round = 0;
+    for (const auto& c : cases) {
+        ++round;
+        const char* edited = R"({"values":{"ServerName":"Edited"},"lists":{"ModuleUseList":[{"name":"mymod"}],)"
+                             R"("MapRotationList":[{"name":"maps/dm/alpha","marked":true}]}})";
+        ASSERT_EQ(Call("POST", "/save", edited).status, 200);
+        ASSERT_EQ(Call("POST", "/save", c.body).status, 200) << c.body;
+        ServerSettings expected;
+        expected.SetDefaults();
+        if (c.serverName != nullptr) std::strcpy(expected.ServerName, c.serverName);
+        ServerContext reference;
+        const std::string folder = root_ + "\\Defaults" + std::to_string(round);
+        ASSERT_TRUE(platform::CreateFolder(folder.c_str()));
+        reference.places = PlacesInDocuments(folder, root_);
+        CreateUserFolders(reference.places.userFolder);
+        platform::CreateFolder(reference.places.modsFolder.c_str());
+        ASSERT_TRUE(SaveConfiguration(expected, reference).serverConfigWritten);
+        EXPECT_EQ(Files(server_.places), Files(reference.places)) << c.body;
+    }
+    EXPECT_EQ(Call("POST", "/save", R"({"defaults":"yes"})").status, 400);
 }
 
 TEST_F(SettingsRoutesTest, RefusedSavesLeaveEveryFileAsItWas) {
