@@ -26,6 +26,23 @@ def run_to_end(command, timeout=120, **options):
         return subprocess.CompletedProcess(command, done.returncode, out.read(), err.read())
 
 
+def end_readers(process, readers, timeout):
+    """Waits for `process`, then for the threads reading its output pipes.
+
+    Under Wine a process of the prefix (the desktop's explorer.exe) may be
+    started by the program, inherit its pipes and outlive it: what the
+    program wrote is read within moments, but the end of the pipe never
+    comes. A reader still waiting then is left to it, its stream unclosed,
+    since closing a stream waits for the read that holds it."""
+    code = process.wait(timeout=timeout)
+    for reader in readers:
+        reader.join(5)
+    for reader, stream in zip(readers, (process.stdout, process.stderr)):
+        if not reader.is_alive():
+            stream.close()
+    return code
+
+
 class ProcessTest(unittest.TestCase):
     """Subclasses may set PREFIX; `args` holds the parsed options."""
 

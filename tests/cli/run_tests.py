@@ -21,7 +21,7 @@ import threading
 import time
 import unittest
 
-from cli_harness import ProcessTest, run_to_end
+from cli_harness import ProcessTest, end_readers, run_to_end
 
 ARGS = None
 SCALE = "0.01"
@@ -65,11 +65,7 @@ class Running:
         raise AssertionError("no %r on std%s; stderr so far:\n%s" % (text, stream, self.err.decode("latin-1")))
 
     def finish(self, timeout=60):
-        code = self.process.wait(timeout=timeout)
-        for reader in self.readers:
-            reader.join(timeout)
-        self.process.stdout.close()
-        self.process.stderr.close()
+        code = end_readers(self.process, self.readers, timeout)
         return code, bytes(self.out), lines(self.err)
 
 

@@ -58,11 +58,7 @@ class Running:
         raise AssertionError("no %r on std%s; stderr so far:\n%s" % (pattern, stream, self.text("err")))
 
     def finish(self, timeout=60):
-        code = self.process.wait(timeout=timeout)
-        for reader in self.readers:
-            reader.join(timeout)
-        self.process.stdout.close()
-        self.process.stderr.close()
+        code = cli_harness.end_readers(self.process, self.readers, timeout)
         return code, self.text("out"), self.text("err")
 
 
@@ -139,6 +135,7 @@ class Supervise(ProcessTest):
     def instance_folders(self):
         wine = os.environ.get("SERVOLT_WINE_DIR") or \
             os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(self.args.wine_run))), "build", "wine")
+        wine = os.path.join(wine, os.environ.get("SERVOLT_WINE_SUBDIR", ""))
         users = os.path.join(wine, "prefix", "drive_c", "users")
         found = []
         for user in os.listdir(users) if os.path.isdir(users) else []:
