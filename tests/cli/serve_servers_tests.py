@@ -201,9 +201,15 @@ class ServeServers(ProcessTest):
         serving = self.serve()
         self.assertEqual(self.ask("POST", "/api/i/default/start")[0], 200)
         self.wait_state("running")
+        # Running is the run's word once the launcher is started: the server
+        # itself is up when it first says so in its file.
+        alive = os.path.join(self.game, "alive.txt")
+        deadline = time.monotonic() + 60
+        while not os.path.exists(alive) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.assertTrue(os.path.exists(alive), "the server never started")
         serving.process.kill()
         serving.finish()
-        alive = os.path.join(self.game, "alive.txt")
         deadline, before = time.monotonic() + 10, -1
         while time.monotonic() < deadline:
             size = os.path.getsize(alive)
