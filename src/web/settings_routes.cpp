@@ -63,6 +63,16 @@ bool OpenServer(const WebSite& site, const RouteParams& params, Server& server, 
     return true;
 }
 
+// A change that comes as a JSON object: the server opened, then the body read.
+bool OpenServerWithBody(const WebSite& site, const WebRequest& request, const RouteParams& params, Server& server,
+                        json& body, WebResponse& refusal) {
+    if (!OpenServer(site, params, server, refusal)) return false;
+    std::string why;
+    if (ParseJsonObject(request.body, body, why)) return true;
+    refusal = ErrorResponse(400, why);
+    return false;
+}
+
 // The settings as the window loads them: the defaults, then the file.
 std::unique_ptr<ServerSettings> LoadStored(const Server& server) {
     auto settings = std::make_unique<ServerSettings>();
@@ -323,10 +333,9 @@ bool ApplyList(const MarkedListRules& rules, const json& entries, const ServerPl
 WebResponse PostSave(const WebSite& site, const WebRequest& request, const RouteParams& params) {
     Server server;
     WebResponse refusal;
-    if (!OpenServer(site, params, server, refusal)) return refusal;
     json body;
+    if (!OpenServerWithBody(site, request, params, server, body, refusal)) return refusal;
     std::string why;
-    if (!ParseJsonObject(request.body, body, why)) return ErrorResponse(400, why);
     // "defaults": the page shows Use Defaults' settings: what is saved starts
     // from them, every field and list included, as the window's Save after
     // Use Defaults writes the defaults' own bytes.
@@ -545,10 +554,8 @@ WebResponse GetHistoryDiff(const WebSite& site, const WebRequest& request, const
 WebResponse PostHistoryRestore(const WebSite& site, const WebRequest& request, const RouteParams& params) {
     Server server;
     WebResponse refusal;
-    if (!OpenServer(site, params, server, refusal)) return refusal;
     json body;
-    std::string why;
-    if (!ParseJsonObject(request.body, body, why)) return ErrorResponse(400, why);
+    if (!OpenServerWithBody(site, request, params, server, body, refusal)) return refusal;
     std::string id;
     if (!body.contains("id") || !body.at("id").is_string() || !Utf8ToCp1252(body.at("id").get<std::string>(), id)) {
         return ErrorResponse(400, "id is the entry's number or id");
